@@ -1,0 +1,44 @@
+#pragma once
+// The simulated designer: an in-process automation server over JSON label
+// documents. It stands in for the real designer wherever none is installed and
+// is the ground the tests stand on. Free of widgets; uses Qt Core for JSON.
+
+#include "automation/dispatch.h"
+#include "automation/resolver.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace strovex::sim {
+
+// A fresh application object (quillApp). Each OpenLabel returns a new label object.
+DispatchRef createApplication();
+
+// Registers the simulated designer according to STROVEX_DESIGNER:
+// unset or empty: as "Quillmark6.Application"; "5": only as
+// "Quillmark5.Application"; "none": not at all. Also reads the knobs below
+// from the environment.
+void registerFromEnvironment(InProcessServerTable &table);
+
+// Process-wide knobs (fault sweeps, a designer that stopped, latency, call log).
+// 0 switches a knob off. The environment variables STROVEX_SIM_FAIL_CALL,
+// STROVEX_SIM_STOP_AFTER, STROVEX_SIM_LATENCY_US and STROVEX_SIM_LOG set them.
+struct Knobs {
+    std::uint64_t failCall = 0;   // the Nth call of the process raises
+    std::uint64_t stopAfter = 0;  // every call after the Nth raises
+    std::uint32_t latencyUs = 0;  // added to every call
+    QString logFile;              // one line per call appended when set
+};
+void setKnobs(const Knobs &knobs);
+Knobs knobs();
+void loadKnobsFromEnvironment();
+
+// Counters for tests: calls made since the last reset, and objects alive now.
+std::uint64_t callCount();
+void resetCallCount();
+long liveObjects();   // every simulated object (application, labels, lists, items)
+long liveLabels();    // label objects only
+std::uint64_t quitCount(); // how often quillApp.Quit was called
+
+} // namespace strovex::sim
