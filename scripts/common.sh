@@ -18,7 +18,7 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev googletest libgtest-dev libgmock-dev
-                libcups2-dev pkg-config)
+                libcups2-dev)
 
 configure_and_build() {
     local preset=${1:-default}
