@@ -1,0 +1,212 @@
+#include "inspect/value_tables.h"
+
+#include <QLocale>
+
+namespace strovex {
+namespace {
+
+constexpr int kText = 301;
+constexpr int kGraphics = 303;
+constexpr int kBarcode = 304;
+constexpr int kParagraph = 309;
+constexpr int kRtf = 312;
+constexpr int kExternalFunction = 9;
+
+struct CodeText {
+    int code;
+    const char *text;
+};
+
+template<std::size_t N>
+QString lookup(const CodeText (&table)[N], int code)
+{
+    for (const CodeText &entry : table) {
+        if (entry.code == code)
+            return QString::fromLatin1(entry.text);
+    }
+    return {};
+}
+
+} // namespace
+
+QString InputFormatText(int code)
+{
+    static const CodeText table[] = {
+        {0, "All characters"}, {1, "Numeric"}, {2, "Alphanumeric"}, {3, "Letters"}, {6, "Date"}, {7, "Time"},
+    };
+    return lookup(table, code);
+}
+
+QString VariableKindText(int code)
+{
+    static const CodeText table[] = {
+        {1, "Prompt Variable"},    {2, "System Clock"},      {3, "Printer Clock"},    {4, "Global Variable"},
+        {5, "Generated Variable"}, {7, "Database Variable"}, {8, "Contents Provider"},
+    };
+    return lookup(table, code);
+}
+
+QString YesNoText(int flag)
+{
+    return flag != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
+}
+
+QString ObjectStatusText(int code)
+{
+    static const CodeText table[] = {{0, "OK"}, {1, "Out of label"}, {2, "Non printable"}};
+    return lookup(table, code);
+}
+
+QString ObjectKindText(int code)
+{
+    static const CodeText table[] = {
+        {301, "Text"},  {302, "Rectangle"}, {303, "Graphics"},  {304, "Barcode"}, {305, "Line"},
+        {306, "Inverse"}, {307, "OLE Object"}, {309, "Paragraph"}, {312, "RTF"},   {313, "Ellipse"},
+    };
+    return lookup(table, code);
+}
+
+QString NavigationText(int code)
+{
+    static const CodeText table[] = {
+        {0, "First record"}, {1, "All records"}, {2, "Selected records"}, {3, "Last record"},
+    };
+    return lookup(table, code);
+}
+
+QString ExternalFunctionKindText(const QString &kindName)
+{
+    static const struct {
+        const char *identifier;
+        const char *text;
+    } table[] = {
+        {"QUILLScript", "Visual Basic Script"},
+        {"QUILLFILE", "Link to file"},
+        {"QUILLLOOKUP", "Lookup table"},
+        {"QUILLFact", "ASC(FACT)"},
+        {"QUILLTSHCM", "Transfer Data Syntax for High Capacity ADC Media"},
+        {"QUILLHIBC", "HIBC"},
+        {"QUILLRTFVAR", "RTF"},
+    };
+    for (const auto &entry : table) {
+        if (kindName == QLatin1String(entry.identifier))
+            return QString::fromLatin1(entry.text);
+    }
+    return kindName;
+}
+
+QString FunctionKindText(int kind, const QString &kindName)
+{
+    static const CodeText table[] = {
+        {1, "Concatenate"},       {2, "Subset"},
+        {3, "Linear function"},   {4, "Database function"},
+        {5, "EAN.UCC128"},        {6, "User defined check digit algorithm"},
+        {7, "Date addition"},     {8, "Currency exchange"},
+        {10, "SSCC"},
+    };
+    if (kind == kExternalFunction)
+        return ExternalFunctionKindText(kindName);
+    return lookup(table, kind);
+}
+
+QString FunctionKindText(const IFunctionItem &function)
+{
+    const int kind = function.Kind();
+    return FunctionKindText(kind, kind == kExternalFunction ? function.KindName() : QString());
+}
+
+QString ObjectContentsText(const IObjectItem &object)
+{
+    switch (object.Kind()) {
+    case kText:
+    case kBarcode:
+        return object.Contents();
+    case kParagraph:
+    case kRtf: {
+        QString head = object.Contents().left(50);
+        // Never leave half of a surrogate pair at the cut.
+        if (!head.isEmpty() && head.back().isHighSurrogate())
+            head.chop(1);
+        return head + QStringLiteral("...");
+    }
+    default:
+        return {};
+    }
+}
+
+QString FontSizeText(int tenthsOfPoint)
+{
+    if (tenthsOfPoint % 10 == 0)
+        return QStringLiteral("%1 pt").arg(tenthsOfPoint / 10);
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(tenthsOfPoint / 10.0, 'f', 1) + QStringLiteral(" pt");
+}
+
+QString FontStyleText(bool italic, bool bold, bool underline, bool strikeout)
+{
+    QStringList words;
+    if (italic)
+        words << QStringLiteral("Italic");
+    if (bold)
+        words << QStringLiteral("Bold");
+    if (underline)
+        words << QStringLiteral("Underline");
+    if (strikeout)
+        words << QStringLiteral("Strikeout");
+    return words.join(QStringLiteral(", "));
+}
+
+QString ObjectFontText(const IObjectItem &object)
+{
+    const int kind = object.Kind();
+    if (kind != kText && kind != kParagraph)
+        return {};
+    const QString size = FontSizeText(object.FontSize());
+    const bool italic = object.Italic();
+    const bool bold = object.Bold();
+    const bool underline = object.Underline();
+    const bool strikeout = object.Strikeout();
+    const QString style = FontStyleText(italic, bold, underline, strikeout);
+    const QString name = object.FontName();
+    const QString separator = kind == kText ? QStringLiteral("; ") : QStringLiteral(", ");
+    QString result = name + separator + size;
+    if (!style.isEmpty())
+        result += separator + style;
+    return result;
+}
+
+QString ObjectAdditionalInfo(const IObjectItem &object)
+{
+    switch (object.Kind()) {
+    case kText:
+    case kParagraph:
+    case kRtf:
+        return ObjectFontText(object);
+    case kGraphics:
+        return object.Contents();
+    case kBarcode:
+        return object.FontName();
+    default:
+        return {};
+    }
+}
+
+QString JoinVariableNames(const IVariableList &list)
+{
+    QString result;
+    if (list.isNull())
+        return result;
+    const int count = list.Count();
+    for (int i = 1; i <= count; ++i) {
+        const IVar variable = list.Item(i);
+        if (variable.isNull())
+            continue;
+        if (!result.isEmpty())
+            result += QStringLiteral(", ");
+        result += QLatin1Char('"') + variable.Name() + QLatin1Char('"');
+    }
+    return result;
+}
+
+} // namespace strovex
