@@ -1,0 +1,167 @@
+#include "tools/batch_runs.h"
+
+#include "tools/whole_number.h"
+
+#include <QFileInfo>
+
+namespace strovex {
+namespace {
+
+QString details(const QuillApp &app)
+{
+    return QStringLiteral(" Details: ") + app.LastErrorText();
+}
+
+QChar foldAscii(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
+}
+
+} // namespace
+
+QString trimControls(const QString &text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+qsizetype indexOfAsciiFolded(const QString &haystack, const QString &needle)
+{
+    if (needle.isEmpty())
+        return -1;
+    for (qsizetype at = 0; at + needle.size() <= haystack.size(); ++at) {
+        qsizetype k = 0;
+        while (k < needle.size() && foldAscii(haystack[at + k]) == foldAscii(needle[k]))
+            ++k;
+        if (k == needle.size())
+            return at;
+    }
+    return -1;
+}
+
+void runSetPrinter(const QStringList &files, const QuillApp &app, const QString &printer, ReportSink &report)
+{
+    report.reset(files);
+    for (int i = 0; i < files.size(); ++i) {
+        const QString &path = files[i];
+        IQuillmark label = app.OpenLabel(path);
+        if (!label) {
+            report.setLine(i, path + QStringLiteral(" - Error: Cannot open label."));
+            continue;
+        }
+        label.SetPrinterName(printer);
+        if (label.Save()) {
+            report.setLine(i, path + QStringLiteral(" - Done."));
+        } else {
+            report.setLine(i, path + QStringLiteral(" - Error: ")
+                                  + QStringLiteral("Printer \"%1\" cannot be set!").arg(printer) + details(app));
+        }
+    }
+}
+
+void runSetPaths(const QStringList &files, const QuillApp &app, const QString &oldPathTyped,
+                 const QString &newPathTyped, ReportSink &report)
+{
+    const QString oldPath = trimControls(oldPathTyped);
+    const QString newPath = trimControls(newPathTyped);
+    report.reset({});
+    const QStringList copy = files;
+    for (const QString &path : copy) {
+        IQuillmark label = app.OpenLabel(path);
+        if (!label) {
+            report.append(QStringLiteral("Error: Cannot open label.") + details(app));
+            continue;
+        }
+        report.append(QStringLiteral("Changing paths for graphics in \"%1\"").arg(path));
+        bool changed = false;
+        int graphics = 0;
+        const int count = label.Objects().Count();
+        for (int i = 1; i <= count; ++i) {
+            const IObjectItem object = label.Objects().Item(i);
+            if (!object || object.Kind() != 303)
+                continue;
+            ++graphics;
+            const QString picture = object.Contents();
+            const qsizetype at = indexOfAsciiFolded(picture, oldPath);
+            if (at < 0)
+                continue;
+            const QString newPicture = picture.left(at) + newPath + picture.mid(at + oldPath.size());
+            report.append(QStringLiteral("Changing path from \"%1\" to \"%2\"").arg(picture, newPicture));
+            if (object.SetFileName(newPicture) != -1) {
+                changed = true;
+                continue;
+            }
+            const QString message = QFileInfo::exists(newPicture)
+                ? QStringLiteral("Path \"%1\" cannot be set!").arg(newPathTyped)
+                : QStringLiteral("Path \"%1\" cannot be set because file \"%2\" does not exist!")
+                      .arg(newPathTyped, newPicture);
+            report.append(QStringLiteral("Error: ") + message + details(app));
+        }
+        if (graphics == 0)
+            report.append(QStringLiteral("No graphics files found."));
+        if (changed) {
+            if (label.Save())
+                report.append(QStringLiteral("Done"));
+            else
+                report.append(QStringLiteral("Error: ") + QStringLiteral("Label \"%1\" cannot be saved!").arg(path)
+                              + details(app));
+        }
+        report.append(QStringLiteral(" "));
+    }
+}
+
+std::optional<SetVariableRequest> setVariableRequest(const QString &name, const QString &newLengthText)
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    const std::optional<int> length = parseWholeNumber(newLengthText);
+    if (!length)
+        return std::nullopt;
+    return SetVariableRequest{name, *length};
+}
+
+void runSetVariableLength(const QStringList &files, const QuillApp &app, const SetVariableRequest &request,
+                          ReportSink &report)
+{
+    report.reset({});
+    const QStringList copy = files;
+    for (const QString &path : copy) {
+        report.append(QStringLiteral("Opening \"%1\"").arg(path));
+        IQuillmark label = app.OpenLabel(path);
+        if (!label) {
+            report.append(QStringLiteral("Error: Cannot open label."));
+            continue;
+        }
+        bool changed = false;
+        const IVar variable = label.Variables().FindByName(request.name);
+        if (variable) {
+            const int length = variable.Length();
+            if (length != request.newLength) {
+                report.append(QStringLiteral("Changing variable length for variable \"%1\" in \"%2\"")
+                                  .arg(request.name, path));
+                report.append(QStringLiteral("Old length: %1; New length: %2").arg(length).arg(request.newLength));
+                variable.SetLength(request.newLength);
+                changed = true;
+            }
+        } else {
+            report.append(QStringLiteral("Variable \"%1\" does not exist\"").arg(request.name));
+        }
+        if (changed) {
+            report.append(QStringLiteral("Saving \"%1\"").arg(path));
+            if (label.Save())
+                report.append(QStringLiteral("Done"));
+            else
+                report.append(QStringLiteral("Error: ") + QStringLiteral("Label \"%1\" cannot be saved!").arg(path)
+                              + details(app));
+        } else {
+            report.append(QStringLiteral("Done"));
+        }
+        report.append(QStringLiteral(" "));
+    }
+}
+
+} // namespace strovex
