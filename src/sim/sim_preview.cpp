@@ -1,0 +1,310 @@
+#include "sim/sim_preview.h"
+
+#include <QRegularExpression>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace strovex::sim {
+
+namespace {
+
+constexpr quint32 kDesk = 0xB0B4BC;
+constexpr quint32 kPaper = 0xFFFFFF;
+constexpr quint32 kInk = 0x000000;
+constexpr quint32 kBorder = 0x404040;
+constexpr quint32 kHatch = 0x8090A8;
+
+// 5 x 7 glyphs for ASCII 32 to 126, one byte per column, bit 0 the top row.
+constexpr unsigned char kFont[95][5] = {
+    {0x00, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x5F, 0x00, 0x00}, {0x00, 0x07, 0x00, 0x07, 0x00},
+    {0x14, 0x7F, 0x14, 0x7F, 0x14}, {0x24, 0x2A, 0x7F, 0x2A, 0x12}, {0x23, 0x13, 0x08, 0x64, 0x62},
+    {0x36, 0x49, 0x55, 0x22, 0x50}, {0x00, 0x05, 0x03, 0x00, 0x00}, {0x00, 0x1C, 0x22, 0x41, 0x00},
+    {0x00, 0x41, 0x22, 0x1C, 0x00}, {0x08, 0x2A, 0x1C, 0x2A, 0x08}, {0x08, 0x08, 0x3E, 0x08, 0x08},
+    {0x00, 0x50, 0x30, 0x00, 0x00}, {0x08, 0x08, 0x08, 0x08, 0x08}, {0x00, 0x60, 0x60, 0x00, 0x00},
+    {0x20, 0x10, 0x08, 0x04, 0x02}, {0x3E, 0x51, 0x49, 0x45, 0x3E}, {0x00, 0x42, 0x7F, 0x40, 0x00},
+    {0x42, 0x61, 0x51, 0x49, 0x46}, {0x21, 0x41, 0x45, 0x4B, 0x31}, {0x18, 0x14, 0x12, 0x7F, 0x10},
+    {0x27, 0x45, 0x45, 0x45, 0x39}, {0x3C, 0x4A, 0x49, 0x49, 0x30}, {0x01, 0x71, 0x09, 0x05, 0x03},
+    {0x36, 0x49, 0x49, 0x49, 0x36}, {0x06, 0x49, 0x49, 0x29, 0x1E}, {0x00, 0x36, 0x36, 0x00, 0x00},
+    {0x00, 0x56, 0x36, 0x00, 0x00}, {0x08, 0x14, 0x22, 0x41, 0x00}, {0x14, 0x14, 0x14, 0x14, 0x14},
+    {0x00, 0x41, 0x22, 0x14, 0x08}, {0x02, 0x01, 0x51, 0x09, 0x06}, {0x32, 0x49, 0x79, 0x41, 0x3E},
+    {0x7E, 0x11, 0x11, 0x11, 0x7E}, {0x7F, 0x49, 0x49, 0x49, 0x36}, {0x3E, 0x41, 0x41, 0x41, 0x22},
+    {0x7F, 0x41, 0x41, 0x22, 0x1C}, {0x7F, 0x49, 0x49, 0x49, 0x41}, {0x7F, 0x09, 0x09, 0x09, 0x01},
+    {0x3E, 0x41, 0x49, 0x49, 0x7A}, {0x7F, 0x08, 0x08, 0x08, 0x7F}, {0x00, 0x41, 0x7F, 0x41, 0x00},
+    {0x20, 0x40, 0x41, 0x3F, 0x01}, {0x7F, 0x08, 0x14, 0x22, 0x41}, {0x7F, 0x40, 0x40, 0x40, 0x40},
+    {0x7F, 0x02, 0x0C, 0x02, 0x7F}, {0x7F, 0x04, 0x08, 0x10, 0x7F}, {0x3E, 0x41, 0x41, 0x41, 0x3E},
+    {0x7F, 0x09, 0x09, 0x09, 0x06}, {0x3E, 0x41, 0x51, 0x21, 0x5E}, {0x7F, 0x09, 0x19, 0x29, 0x46},
+    {0x46, 0x49, 0x49, 0x49, 0x31}, {0x01, 0x01, 0x7F, 0x01, 0x01}, {0x3F, 0x40, 0x40, 0x40, 0x3F},
+    {0x1F, 0x20, 0x40, 0x20, 0x1F}, {0x3F, 0x40, 0x38, 0x40, 0x3F}, {0x63, 0x14, 0x08, 0x14, 0x63},
+    {0x07, 0x08, 0x70, 0x08, 0x07}, {0x61, 0x51, 0x49, 0x45, 0x43}, {0x00, 0x7F, 0x41, 0x41, 0x00},
+    {0x02, 0x04, 0x08, 0x10, 0x20}, {0x00, 0x41, 0x41, 0x7F, 0x00}, {0x04, 0x02, 0x01, 0x02, 0x04},
+    {0x40, 0x40, 0x40, 0x40, 0x40}, {0x00, 0x01, 0x02, 0x04, 0x00}, {0x20, 0x54, 0x54, 0x54, 0x78},
+    {0x7F, 0x48, 0x44, 0x44, 0x38}, {0x38, 0x44, 0x44, 0x44, 0x20}, {0x38, 0x44, 0x44, 0x48, 0x7F},
+    {0x38, 0x54, 0x54, 0x54, 0x18}, {0x08, 0x7E, 0x09, 0x01, 0x02}, {0x0C, 0x52, 0x52, 0x52, 0x3E},
+    {0x7F, 0x08, 0x04, 0x04, 0x78}, {0x00, 0x44, 0x7D, 0x40, 0x00}, {0x20, 0x40, 0x44, 0x3D, 0x00},
+    {0x7F, 0x10, 0x28, 0x44, 0x00}, {0x00, 0x41, 0x7F, 0x40, 0x00}, {0x7C, 0x04, 0x18, 0x04, 0x78},
+    {0x7C, 0x08, 0x04, 0x04, 0x78}, {0x38, 0x44, 0x44, 0x44, 0x38}, {0x7C, 0x14, 0x14, 0x14, 0x08},
+    {0x08, 0x14, 0x14, 0x18, 0x7C}, {0x7C, 0x08, 0x04, 0x04, 0x08}, {0x48, 0x54, 0x54, 0x54, 0x20},
+    {0x04, 0x3F, 0x44, 0x40, 0x20}, {0x3C, 0x40, 0x40, 0x20, 0x7C}, {0x1C, 0x20, 0x40, 0x20, 0x1C},
+    {0x3C, 0x40, 0x30, 0x40, 0x3C}, {0x44, 0x28, 0x10, 0x28, 0x44}, {0x0C, 0x50, 0x50, 0x50, 0x3C},
+    {0x44, 0x64, 0x54, 0x4C, 0x44}, {0x00, 0x08, 0x36, 0x41, 0x00}, {0x00, 0x00, 0x7F, 0x00, 0x00},
+    {0x00, 0x41, 0x36, 0x08, 0x00}, {0x08, 0x04, 0x08, 0x10, 0x08},
+};
+
+// Glyph of a character other than printable ASCII: an empty box.
+constexpr unsigned char kBox[5] = {0x7F, 0x41, 0x41, 0x41, 0x7F};
+
+class Canvas {
+public:
+    Canvas(int width, int height, quint32 fill) : w_(width), h_(height), pixels_(qsizetype(width) * height, fill) {}
+
+    void set(int x, int y, quint32 colour)
+    {
+        if (x >= clip_.left && x < clip_.right && y >= clip_.top && y < clip_.bottom && x >= 0 && y >= 0 && x < w_ && y < h_)
+            pixels_[qsizetype(y) * w_ + x] = colour;
+    }
+    void fill(int x0, int y0, int x1, int y1, quint32 colour)
+    {
+        for (int y = std::max(y0, 0); y < std::min(y1, h_); ++y)
+            for (int x = std::max(x0, 0); x < std::min(x1, w_); ++x)
+                set(x, y, colour);
+    }
+    void frame(int x0, int y0, int x1, int y1, quint32 colour)
+    {
+        for (int x = x0; x < x1; ++x) {
+            set(x, y0, colour);
+            set(x, y1 - 1, colour);
+        }
+        for (int y = y0; y < y1; ++y) {
+            set(x0, y, colour);
+            set(x1 - 1, y, colour);
+        }
+    }
+    void line(int x0, int y0, int x1, int y1, quint32 colour)
+    {
+        const int steps = std::max({std::abs(x1 - x0), std::abs(y1 - y0), 1});
+        for (int i = 0; i <= steps; ++i)
+            set(x0 + int(std::lround(double(x1 - x0) * i / steps)), y0 + int(std::lround(double(y1 - y0) * i / steps)), colour);
+    }
+    void clipTo(int x0, int y0, int x1, int y1) { clip_ = {x0, y0, x1, y1}; }
+    void noClip() { clip_ = {0, 0, w_, h_}; }
+
+    const QList<quint32> &pixels() const { return pixels_; }
+
+private:
+    struct Rect {
+        int left, top, right, bottom;
+    };
+    int w_;
+    int h_;
+    QList<quint32> pixels_;
+    Rect clip_{0, 0, w_, h_};
+};
+
+// The visible words of an RTF text: control words, groups and braces dropped.
+QString plainFromRtf(const QString &rtf)
+{
+    if (!rtf.trimmed().startsWith(QLatin1String("{\\rtf")))
+        return rtf;
+    static const QRegularExpression control(QStringLiteral("\\\\[a-zA-Z]+-?\\d* ?|\\\\[{}\\\\]|[{}]"));
+    static const QRegularExpression tables(QStringLiteral("\\{\\\\(fonttbl|colortbl|stylesheet)[^{}]*(\\{[^{}]*\\}[^{}]*)*\\}"));
+    QString text = rtf;
+    text.remove(tables);
+    text.remove(control);
+    return text.simplified();
+}
+
+void drawText(Canvas &canvas, const QString &text, int x0, int y0, int x1, int y1, int scale)
+{
+    // Wraps at the box's right edge; the canvas clip keeps the text inside the box.
+    int x = x0;
+    int y = y0;
+    const int advance = 6 * scale;
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\n') || x + 5 * scale > x1) {
+            x = x0;
+            y += 8 * scale;
+            if (y >= y1)
+                return;
+            if (ch == QLatin1Char('\n'))
+                continue;
+        }
+        const ushort code = ch.unicode();
+        const unsigned char *glyph = (code >= 32 && code <= 126) ? kFont[code - 32] : kBox;
+        if (ch.isLowSurrogate())
+            continue; // the high half already drew the box
+        for (int col = 0; col < 5; ++col)
+            for (int row = 0; row < 7; ++row)
+                if (glyph[col] & (1u << row))
+                    canvas.fill(x + col * scale, y + row * scale, x + (col + 1) * scale, y + (row + 1) * scale, kInk);
+        x += advance;
+    }
+}
+
+void drawBarcode(Canvas &canvas, const QString &data, int x0, int y0, int x1, int y1)
+{
+    // Not a real symbology: a stable pattern of bars taken from the data's bits,
+    // between guard bars, so different contents look different.
+    QList<bool> modules{true, false, true, false};
+    for (const QChar ch : data) {
+        const ushort code = ch.unicode();
+        for (int bit = 6; bit >= 0; --bit)
+            modules << bool((code >> bit) & 1);
+        modules << false;
+    }
+    modules << true << false << true;
+    const int width = std::max(x1 - x0, 1);
+    for (int x = x0; x < x1; ++x) {
+        const qsizetype m = qsizetype(qint64(x - x0) * modules.size() / width);
+        if (modules.value(m))
+            canvas.fill(x, y0, x + 1, y1, kInk);
+    }
+}
+
+void drawHatch(Canvas &canvas, int x0, int y0, int x1, int y1)
+{
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if ((x - x0 + y - y0) % 6 == 0)
+                canvas.set(x, y, kHatch);
+    canvas.frame(x0, y0, x1, y1, kInk);
+}
+
+void drawEllipse(Canvas &canvas, int x0, int y0, int x1, int y1)
+{
+    const double cx = (x0 + x1 - 1) / 2.0;
+    const double cy = (y0 + y1 - 1) / 2.0;
+    const double rx = std::max((x1 - x0 - 1) / 2.0, 0.5);
+    const double ry = std::max((y1 - y0 - 1) / 2.0, 0.5);
+    const int steps = int(4 * (rx + ry)) + 8;
+    for (int i = 0; i < steps; ++i) {
+        const double a = 2 * std::numbers::pi * i / steps;
+        canvas.set(int(std::lround(cx + rx * std::cos(a))), int(std::lround(cy + ry * std::sin(a))), kInk);
+    }
+}
+
+// A size for an object the document gives no Width/Height for.
+void defaultSize(PreviewShape &s)
+{
+    const bool isText = s.kind == 301 || s.kind == 309 || s.kind == 312;
+    if (s.height <= 0)
+        s.height = isText ? std::max(int((s.fontSize > 0 ? s.fontSize : 100) * 3.528 * 1.2), 200) : 1000;
+    if (s.width <= 0)
+        s.width = isText ? std::max(int(s.text.size()) * s.height * 6 / 10, 500) : 1500;
+}
+
+} // namespace
+
+QByteArray encodeBmp24(const QList<quint32> &pixels, int width, int height)
+{
+    const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
+    const qint64 imageSize = stride * height;
+    QByteArray out(54 + imageSize, '\0');
+    auto *p = reinterpret_cast<uchar *>(out.data());
+    p[0] = 'B';
+    p[1] = 'M';
+    qToLittleEndian<quint32>(quint32(out.size()), p + 2);
+    qToLittleEndian<quint32>(54, p + 10);
+    qToLittleEndian<quint32>(40, p + 14);
+    qToLittleEndian<qint32>(width, p + 18);
+    qToLittleEndian<qint32>(height, p + 22); // positive: rows stored bottom-up
+    qToLittleEndian<quint16>(1, p + 26);
+    qToLittleEndian<quint16>(24, p + 28);
+    qToLittleEndian<quint32>(0, p + 30);
+    qToLittleEndian<quint32>(quint32(imageSize), p + 34);
+    qToLittleEndian<qint32>(3780, p + 38); // 96 dpi
+    qToLittleEndian<qint32>(3780, p + 42);
+    for (int y = 0; y < height; ++y) {
+        uchar *row = p + 54 + stride * (height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            const quint32 c = pixels[qsizetype(y) * width + x];
+            row[x * 3 + 0] = uchar(c & 0xFF);
+            row[x * 3 + 1] = uchar((c >> 8) & 0xFF);
+            row[x * 3 + 2] = uchar((c >> 16) & 0xFF);
+        }
+    }
+    return out;
+}
+
+QByteArray renderPreviewBmp(const PreviewPage &page, int width, int height)
+{
+    if (width <= 0 || height <= 0 || qint64(width) * height > kMaxPreviewPixels)
+        return QByteArray();
+
+    QList<PreviewShape> shapes = page.shapes;
+    int labelW = page.width;
+    int labelH = page.length;
+    // Without a readable label size the label is as large as its objects.
+    int right = 0;
+    int bottom = 0;
+    for (PreviewShape &s : shapes) {
+        defaultSize(s);
+        right = std::max(right, s.left + s.width);
+        bottom = std::max(bottom, s.top + s.height);
+    }
+    if (labelW <= 0)
+        labelW = std::max(right + 200, 1000);
+    if (labelH <= 0)
+        labelH = std::max(bottom + 200, 1000);
+
+    Canvas canvas(width, height, kDesk);
+    const int margin = std::min({4, width / 8, height / 8});
+    const double scale = std::min(double(width - 2 * margin) / labelW, double(height - 2 * margin) / labelH);
+    const int paperW = std::max(int(labelW * scale), 1);
+    const int paperH = std::max(int(labelH * scale), 1);
+    const int ox = (width - paperW) / 2;
+    const int oy = (height - paperH) / 2;
+    canvas.fill(ox, oy, ox + paperW, oy + paperH, kPaper);
+
+    const auto px = [&](int v) { return ox + int(std::floor(v * scale)); };
+    const auto py = [&](int v) { return oy + int(std::floor(v * scale)); };
+    canvas.clipTo(ox + 1, oy + 1, ox + paperW - 1, oy + paperH - 1);
+    for (const PreviewShape &s : shapes) {
+        const int x0 = px(s.left);
+        const int y0 = py(s.top);
+        const int x1 = std::max(px(s.left + s.width), x0 + 1);
+        const int y1 = std::max(py(s.top + s.height), y0 + 1);
+        switch (s.kind) {
+        case 301: // text
+        case 309: // paragraph
+        case 312: { // RTF
+            const QString text = s.kind == 312 ? plainFromRtf(s.text) : s.text;
+            const int lines = s.kind == 301 ? 1 : std::max(int(text.count(QLatin1Char('\n'))) + 1, 3);
+            const int glyphScale = std::max((y1 - y0) / (8 * lines), 1);
+            canvas.clipTo(std::max(x0, ox + 1), std::max(y0, oy + 1), std::min(x1, ox + paperW - 1), std::min(y1, oy + paperH - 1));
+            drawText(canvas, text, x0, y0, x1, y1, glyphScale);
+            canvas.clipTo(ox + 1, oy + 1, ox + paperW - 1, oy + paperH - 1);
+            break;
+        }
+        case 303: // graphics
+        case 307: // OLE object
+            drawHatch(canvas, x0, y0, x1, y1);
+            break;
+        case 304:
+            drawBarcode(canvas, s.text, x0, y0, x1, y1);
+            break;
+        case 305: // line: along its longer side
+            if (x1 - x0 >= y1 - y0)
+                canvas.fill(x0, y0, x1, std::max(y1, y0 + 1), kInk);
+            else
+                canvas.fill(x0, y0, std::max(x1, x0 + 1), y1, kInk);
+            break;
+        case 306: // inverse
+            canvas.fill(x0, y0, x1, y1, kInk);
+            break;
+        case 313:
+            drawEllipse(canvas, x0, y0, x1, y1);
+            break;
+        default: // rectangles and kinds without a picture of their own
+            canvas.frame(x0, y0, x1, y1, kInk);
+            break;
+        }
+    }
+    canvas.noClip();
+    canvas.frame(ox, oy, ox + paperW, oy + paperH, kBorder);
+    return encodeBmp24(canvas.pixels(), width, height);
+}
+
+} // namespace strovex::sim
