@@ -7,6 +7,7 @@
 #include "output/label_handles.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
