@@ -1,6 +1,7 @@
 #include "inspect/value_tables.h"
 
 #include "fake_designer.h"
+#include "locale_scope.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -20,16 +21,6 @@ void expectTable(QString (*function)(int), std::initializer_list<CodeCase> cases
     for (const CodeCase &c : cases)
         EXPECT_EQ(function(c.code), QString::fromLatin1(c.text)) << "code " << c.code;
 }
-
-// Sets a locale for one test and restores the previous one.
-class LocaleScope {
-public:
-    explicit LocaleScope(QLocale::Language language, QLocale::Territory territory) { QLocale::setDefault(QLocale(language, territory)); }
-    ~LocaleScope() { QLocale::setDefault(saved_); }
-
-private:
-    QLocale saved_;
-};
 
 IObjectItem object(int kind, std::map<int, Value> members)
 {

@@ -1,0 +1,129 @@
+#include "inspect/grid_model.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace strovex {
+
+QString foldLettersAToZ(const QString &text)
+{
+    const auto isLower = [](QChar c) { return c.unicode() >= u'a' && c.unicode() <= u'z'; };
+    const auto first = std::find_if(text.cbegin(), text.cend(), isLower);
+    if (first == text.cend())
+        return text; // shares the data: most keys have nothing to fold
+    QString folded = text;
+    for (qsizetype i = first - text.cbegin(); i < folded.size(); ++i) {
+        if (isLower(folded.at(i)))
+            folded[i] = QChar(folded.at(i).unicode() - (u'a' - u'A'));
+    }
+    return folded;
+}
+
+int compareGridTexts(const QString &a, const QString &b)
+{
+    return QString::compare(foldLettersAToZ(a), foldLettersAToZ(b), Qt::CaseSensitive);
+}
+
+GridModel::GridModel(std::vector<ColumnInfo> columns, QObject *parent)
+    : QAbstractTableModel(parent), columns_(std::move(columns))
+{
+}
+
+int GridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(order_.size());
+}
+
+int GridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(columns_.size());
+}
+
+QString GridModel::cellText(int displayRow, int column) const
+{
+    if (displayRow < 0 || displayRow >= int(order_.size()) || column < 0 || column >= int(columns_.size()))
+        return {};
+    return textAt(order_[std::size_t(displayRow)], column);
+}
+
+QVariant GridModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid())
+        return {};
+    return cellText(index.row(), index.column());
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= int(columns_.size()))
+        return {};
+    if (role == Qt::DisplayRole)
+        return columns_[std::size_t(section)].title;
+    if (role == Qt::InitialSortOrderRole)
+        return int(Qt::AscendingOrder);
+    return {};
+}
+
+void GridModel::rebuildOrder()
+{
+    order_.resize(std::size_t(storedRowCount()));
+    std::iota(order_.begin(), order_.end(), 0);
+    applySort();
+}
+
+void GridModel::applySort()
+{
+    if (sortColumn_ < 0 || sortColumn_ >= int(columns_.size()) || order_.size() < 2)
+        return;
+    // One folded key per row, made before sorting rather than in every comparison.
+    std::vector<std::pair<QString, int>> keyed;
+    keyed.reserve(order_.size());
+    for (int i = 0; i < int(order_.size()); ++i)
+        keyed.emplace_back(foldLettersAToZ(sortKeyAt(i, sortColumn_)), i);
+    if (sortOrder_ == Qt::AscendingOrder)
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    else
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return b.first < a.first; });
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        order_[i] = keyed[i].second;
+}
+
+void GridModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= int(columns_.size()))
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> stored;
+    stored.reserve(std::size_t(before.size()));
+    for (const QModelIndex &index : before)
+        stored.push_back(order_[std::size_t(index.row())]);
+
+    sortColumn_ = column;
+    sortOrder_ = order;
+    applySort();
+
+    if (!before.isEmpty()) {
+        std::vector<int> position(order_.size());
+        for (std::size_t i = 0; i < order_.size(); ++i)
+            position[std::size_t(order_[i])] = int(i);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (qsizetype i = 0; i < before.size(); ++i)
+            after << index(position[std::size_t(stored[std::size_t(i)])], before[i].column());
+        changePersistentIndexList(before, after);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void GridModel::headerClick(int column)
+{
+    if (column < 0 || column >= int(columns_.size()))
+        return;
+    if (column == sortColumn_)
+        sort(column, sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder);
+    else
+        sort(column, Qt::AscendingOrder);
+}
+
+} // namespace strovex
