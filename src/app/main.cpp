@@ -1,0 +1,35 @@
+#include "app/error_boundary.h"
+#include "app/main_window.h"
+
+#include <QApplication>
+
+namespace {
+
+// Last line of defence: a handler that threw is reported, never lets the
+// exception unwind through Qt's event loop.
+class StrovexApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        bool result = false;
+        strovex::runGuarded(activeWindow(), [&] { result = QApplication::notify(receiver, event); });
+        return result;
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    StrovexApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Strovex"));
+    QApplication::setApplicationVersion(QStringLiteral(STROVEX_VERSION));
+
+    strovex::TfrmMain window;
+    QStringList files = QApplication::arguments();
+    files.removeFirst();
+    window.setStartupFiles(files);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,363 @@
+#include "app/main_window.h"
+
+#include "app/about_dialog.h"
+#include "app/error_boundary.h"
+#include "automation/resolver.h"
+#include "inspect/label_view.h"
+#include "platform/platform_info.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace strovex {
+namespace {
+
+// The file-name part: whatever follows the last separator of either kind.
+QString fileNamePart(const QString &path)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(cut + 1);
+}
+
+QString extensionOf(const QString &path)
+{
+    const QString name = fileNamePart(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot);
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(ProgIdResolver *resolver, QWidget *parent)
+    : QMainWindow(parent), resolver_(resolver ? resolver : &designerResolver())
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Strovex"));
+    setAcceptDrops(true);
+
+    Splitter1_ = new QSplitter(Qt::Vertical, this);
+    Splitter1_->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1_->setChildrenCollapsible(false);
+    PageControl1_ = new QTabWidget(Splitter1_);
+    PageControl1_->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1_->setDocumentMode(true);
+    vstSearchResults_ = new QTreeWidget(Splitter1_);
+    vstSearchResults_->setObjectName(QStringLiteral("vstSearchResults"));
+    vstSearchResults_->setHeaderHidden(true);
+    vstSearchResults_->hide();
+    Splitter1_->addWidget(PageControl1_);
+    Splitter1_->addWidget(vstSearchResults_);
+    Splitter1_->setStretchFactor(0, 1);
+    Splitter1_->setSizes({570, 216});
+    setCentralWidget(Splitter1_);
+
+    SaveDialog_ = new QFileDialog(this);
+    SaveDialog_->setObjectName(QStringLiteral("SaveDialog"));
+    SaveDialog_->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog_->setNameFilters({QStringLiteral("Quillmark Job File (*.job)"), QStringLiteral("Quillmark XML Command File (*.xml)"),
+                                 QStringLiteral("Quillmark CSV Command File (*.csv)")});
+    SaveDialog_->setDefaultSuffix(QStringLiteral("job"));
+    SaveDialog_->setOption(QFileDialog::DontConfirmOverwrite);
+    SaveDialog2_ = new QFileDialog(this);
+    SaveDialog2_->setObjectName(QStringLiteral("SaveDialog2"));
+    SaveDialog2_->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog2_->setNameFilters({QStringLiteral("Dot File (*.dot)"), QStringLiteral("Directed Graph Markup Language File (*.dgml)")});
+    SaveDialog2_->setDefaultSuffix(QStringLiteral("dgml"));
+    SaveDialog2_->setOption(QFileDialog::DontConfirmOverwrite);
+
+    createMenus();
+    updateActions();
+    connect(PageControl1_, &QTabWidget::currentChanged, this, [this] { updateActions(); });
+
+    // Key preview: the window sees Ctrl+T before the focused control.
+    qApp->installEventFilter(this);
+
+    resize(948, 786);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TfrmMain::~TfrmMain()
+{
+    qApp->removeEventFilter(this);
+    ReleaseAllLabels();
+}
+
+void TfrmMain::createMenus()
+{
+    auto makeAction = [this](const char *name, const QString &text, auto slot) {
+        auto *action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, [this, slot] { runGuarded(this, [this, slot] { (this->*slot)(); }); });
+        return action;
+    };
+
+    FileOpen1_ = makeAction("FileOpen1", QStringLiteral("&Open..."), &TfrmMain::FileOpen1Execute);
+    FileOpen1_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    FileOpen1_->setStatusTip(QStringLiteral("Opens an existing label file"));
+    FileOpen1_->setToolTip(QStringLiteral("Open"));
+    actFileClose_ = makeAction("actFileClose", QStringLiteral("&Close"), &TfrmMain::actFileCloseExecute);
+    actFileCloseAll_ = makeAction("actFileCloseAll", QStringLiteral("Close &All"), &TfrmMain::actFileCloseAllExecute);
+    FileExit1_ = new QAction(QStringLiteral("E&xit"), this);
+    FileExit1_->setObjectName(QStringLiteral("FileExit1"));
+    FileExit1_->setStatusTip(QStringLiteral("Quits the application"));
+    FileExit1_->setToolTip(QStringLiteral("Exit"));
+    connect(FileExit1_, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    file->addAction(FileOpen1_);
+    file->addAction(actFileClose_);
+    file->addAction(actFileCloseAll_);
+    file->addSeparator();
+    file->addAction(FileExit1_);
+
+    actSearchFind_ = makeAction("actSearchFind", QStringLiteral("&Find..."), &TfrmMain::actSearchFindExecute);
+    actSearchFind_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    QMenu *search = menuBar()->addMenu(QStringLiteral("&Search"));
+    search->setObjectName(QStringLiteral("mnuSearch"));
+    search->addAction(actSearchFind_);
+    search->menuAction()->setVisible(false);
+    addAction(actSearchFind_); // the shortcut works while its menu is hidden
+
+    actToolsSetPrinter_ = new QAction(QStringLiteral("&Set printer..."), this);
+    actToolsSetPrinter_->setObjectName(QStringLiteral("actToolsSetPrinter"));
+    actToolsSetPaths_ = new QAction(QStringLiteral("Set &paths..."), this);
+    actToolsSetPaths_->setObjectName(QStringLiteral("actToolsSetPaths"));
+    actToolsSetVariableLength_ = new QAction(QStringLiteral("Set &variable length"), this);
+    actToolsSetVariableLength_->setObjectName(QStringLiteral("actToolsSetVariableLength"));
+    actToolsCreateJobFile_ = makeAction("actToolsCreateJobFile", QStringLiteral("&Create command file"), &TfrmMain::actToolsCreateJobFile);
+    actToolsCreateGraph_ = makeAction("actToolsCreateGraph", QStringLiteral("Create &graph"), &TfrmMain::actToolsCreateGraph);
+    actToolsGetVBScripts_ = new QAction(QStringLiteral("Extract VB Scripts from &label file..."), this);
+    actToolsGetVBScripts_->setObjectName(QStringLiteral("actToolsGetVBScripts"));
+
+    QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    for (QAction *a : {actToolsSetPrinter_, actToolsSetPaths_, actToolsSetVariableLength_, actToolsCreateJobFile_,
+                       actToolsCreateGraph_, actToolsGetVBScripts_})
+        tools->addAction(a);
+
+    actHelpAbout_ = makeAction("actHelpAbout", QStringLiteral("&About"), &TfrmMain::actHelpAboutExecute);
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    help->addAction(actHelpAbout_);
+}
+
+void TfrmMain::updateActions()
+{
+    const bool any = PageControl1_->count() > 0;
+    for (QAction *a : {actToolsCreateJobFile_, actToolsCreateGraph_, actFileClose_, actFileCloseAll_})
+        a->setEnabled(any);
+}
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    // After the window is on screen, as a first showing would.
+    QTimer::singleShot(0, this, [this] { runGuarded(this, [this] { FormShow(); }); });
+}
+
+void TfrmMain::FormShow()
+{
+    vstSearchResults_->hide();
+    quillApp_ = QuillApp(connectDesigner(*resolver_));
+    if (!quillApp_) {
+        showMessage(this, MessageKind::Error, QStringLiteral("Program requires Quillmark 5 or Quillmark 6 to be installed!"));
+        QCoreApplication::exit(1);
+        return;
+    }
+    quillApp_.Initialize();
+    quillApp_.SetAutomationFlag(true);
+    FileOpen1Accept(startupFiles_);
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    if (!closed_) {
+        closed_ = true;
+        hide();
+        ReleaseAllLabels();
+        if (quillApp_) {
+            runGuarded(this, [this] { quillApp_.Quit(); });
+            quillApp_.release();
+        }
+    }
+    event->accept();
+}
+
+TLabelInfo *TfrmMain::viewAt(int index) const
+{
+    return qobject_cast<TLabelInfo *>(PageControl1_->widget(index));
+}
+
+TLabelInfo *TfrmMain::activeView() const
+{
+    return viewAt(PageControl1_->currentIndex());
+}
+
+int TfrmMain::FindLabelPage(const QString &path) const
+{
+    for (int i = 0; i < PageControl1_->count(); ++i) {
+        if (PageControl1_->tabToolTip(i) == path)
+            return i;
+    }
+    return -1;
+}
+
+void TfrmMain::OpenLabelFile(const QString &path)
+{
+    const int existing = FindLabelPage(path);
+    if (existing != -1) {
+        PageControl1_->setCurrentIndex(existing);
+        return;
+    }
+    auto *view = new TLabelInfo;
+    // Adding a tab would make the first one current; keep the active page until the load succeeds.
+    const QSignalBlocker block(PageControl1_);
+    const int before = PageControl1_->currentIndex();
+    const int index = PageControl1_->addTab(view, fileNamePart(path));
+    PageControl1_->setTabToolTip(index, path);
+    if (before >= 0)
+        PageControl1_->setCurrentIndex(before);
+
+    // On an escaping error the page stays, inactive; the enabling rule still holds.
+    const struct Refresh {
+        TfrmMain *window;
+        ~Refresh() { window->updateActions(); }
+    } refresh{this};
+    bool loaded = false;
+    {
+        BusyCursor busy;
+        view->PrepareGrids();
+        loaded = view->LoadLabel(quillApp_, path);
+    }
+    if (loaded) {
+        PageControl1_->setCurrentIndex(index);
+    } else {
+        PageControl1_->removeTab(index);
+        delete view;
+    }
+}
+
+void TfrmMain::FileOpen1Accept(const QStringList &paths)
+{
+    for (const QString &path : paths)
+        OpenLabelFile(path);
+}
+
+void TfrmMain::FileOpen1Execute()
+{
+    QFileDialog dialog(this, QStringLiteral("Open"));
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilter(QStringLiteral("Label files (*.lbl)"));
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    FileOpen1Accept(dialog.selectedFiles());
+}
+
+void TfrmMain::handleDroppedFiles(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString &first = paths.front();
+    if (extensionOf(first).toUpper() == QStringLiteral(".LBL"))
+        OpenLabelFile(first);
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << QDir::toNativeSeparators(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+    runGuarded(this, [&] { handleDroppedFiles(paths); });
+}
+
+void TfrmMain::closePage(int index)
+{
+    if (TLabelInfo *view = viewAt(index)) {
+        view->ReleaseLabel();
+        PageControl1_->removeTab(index);
+        delete view;
+    }
+    updateActions();
+}
+
+void TfrmMain::actFileCloseExecute()
+{
+    if (PageControl1_->count() > 0)
+        closePage(PageControl1_->currentIndex());
+}
+
+void TfrmMain::actFileCloseAllExecute()
+{
+    for (int i = PageControl1_->count() - 1; i >= 0; --i)
+        closePage(i);
+}
+
+void TfrmMain::ReleaseAllLabels()
+{
+    for (int i = 0; i < PageControl1_->count(); ++i) {
+        if (TLabelInfo *view = viewAt(i))
+            view->ReleaseLabel();
+    }
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool ours = watched->isWidgetType()
+        && (watched == this || isAncestorOf(static_cast<QWidget *>(watched)));
+    if (event->type() == QEvent::KeyPress && ours) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_T && (key->modifiers() & Qt::ControlModifier) && !key->isAutoRepeat()) {
+            if (TLabelInfo *view = activeView())
+                view->RevealOpenTime();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::actHelpAboutExecute()
+{
+    TfrmAbout about(this);
+    about.exec();
+}
+
+void TfrmMain::actSearchFindExecute()
+{
+}
+
+void TfrmMain::actToolsCreateJobFile()
+{
+}
+
+void TfrmMain::actToolsCreateGraph()
+{
+}
+
+} // namespace strovex

@@ -1,0 +1,89 @@
+#pragma once
+// The main window: the designer connection, one page per opened label, the
+// menus, the batch tools and the (hidden until used) search pane.
+
+#include "automation/designer.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QFileDialog;
+class QSplitter;
+class QTabWidget;
+class QTreeWidget;
+
+namespace strovex {
+
+class TLabelInfo;
+class ProgIdResolver;
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // `resolver` finds the designer; the platform's own when null.
+    explicit TfrmMain(ProgIdResolver *resolver = nullptr, QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    int FindLabelPage(const QString &path) const;
+    void OpenLabelFile(const QString &path);
+    void ReleaseAllLabels();
+    // Files to open once the connection is made (the command line).
+    void setStartupFiles(const QStringList &paths) { startupFiles_ = paths; }
+
+    const QuillApp &connection() const { return quillApp_; }
+    QTabWidget *pages() const { return PageControl1_; }
+    TLabelInfo *activeView() const;
+    TLabelInfo *viewAt(int index) const;
+    // Opens the paths in order; an error that escapes one file ends the loop.
+    void FileOpen1Accept(const QStringList &paths);
+    // The drop rule: only the first file counts, and only with a .lbl extension.
+    void handleDroppedFiles(const QStringList &paths);
+    void updateActions();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createMenus();
+    void FormShow();
+    void closePage(int index);
+    void actFileCloseExecute();
+    void actFileCloseAllExecute();
+    void FileOpen1Execute();
+    void actHelpAboutExecute();
+    void actSearchFindExecute();
+    void actToolsCreateJobFile();
+    void actToolsCreateGraph();
+
+    ProgIdResolver *resolver_;
+    QuillApp quillApp_;
+    bool shown_ = false;
+    bool closed_ = false;
+    QStringList startupFiles_;
+
+    QTabWidget *PageControl1_ = nullptr;
+    QSplitter *Splitter1_ = nullptr;
+    QTreeWidget *vstSearchResults_ = nullptr;
+    QFileDialog *SaveDialog_ = nullptr;
+    QFileDialog *SaveDialog2_ = nullptr;
+
+    QAction *FileOpen1_ = nullptr;
+    QAction *actFileClose_ = nullptr;
+    QAction *actFileCloseAll_ = nullptr;
+    QAction *FileExit1_ = nullptr;
+    QAction *actSearchFind_ = nullptr;
+    QAction *actToolsSetPrinter_ = nullptr;
+    QAction *actToolsSetPaths_ = nullptr;
+    QAction *actToolsSetVariableLength_ = nullptr;
+    QAction *actToolsCreateJobFile_ = nullptr;
+    QAction *actToolsCreateGraph_ = nullptr;
+    QAction *actToolsGetVBScripts_ = nullptr;
+    QAction *actHelpAbout_ = nullptr;
+};
+
+} // namespace strovex

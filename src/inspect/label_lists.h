@@ -1,0 +1,23 @@
+#pragma once
+// The Fonts and Dependant Files pages' contents, read from an opened label.
+// Both throw AutomationError when a designer call fails.
+
+#include "automation/designer.h"
+
+#include <QStringList>
+
+namespace strovex {
+
+// Font names of the text (301) and paragraph (309) objects, one entry per name
+// compared without regard to letter case (the first spelling stays), sorted
+// alphabetically ignoring case. The object list is fetched anew for every item.
+QStringList collectFonts(const IQuillmark &label);
+
+// The non-empty items of GetDependentFiles(0) as comma text, sorted
+// alphabetically ignoring case; duplicates stay.
+QStringList collectDependentFiles(const IQuillmark &label);
+
+// Alphabetical order without regard to letter case, as the sorted lists use.
+void sortIgnoringCase(QStringList &list);
+
+} // namespace strovex

@@ -1,0 +1,238 @@
+#include "inspect/label_view.h"
+
+#include "app/error_boundary.h"
+#include "inspect/label_lists.h"
+#include "platform/platform_info.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace strovex {
+namespace {
+
+const char *const kInfoTypes[] = {"Preview", "Label Info", "Objects", "Variables",
+                                  "Databases", "Functions", "Fonts", "Dependant Files"};
+
+// Removes the preview's temporary file on every path out of RefreshPreview.
+struct FileRemover {
+    QString path;
+    ~FileRemover() { QFile::remove(path); }
+};
+
+QWidget *captionedPage(const QString &objectName, const QString &caption, QWidget *content)
+{
+    auto *page = new QWidget;
+    page->setObjectName(objectName);
+    auto *layout = new QVBoxLayout(page);
+    auto *label = new QLabel(caption, page);
+    label->setBuddy(content);
+    layout->addWidget(label);
+    layout->addWidget(content, 1);
+    return page;
+}
+
+} // namespace
+
+TLabelInfo::TLabelInfo(QWidget *parent) : QWidget(parent)
+{
+    auto *layout = new QHBoxLayout(this);
+
+    auto *left = new QWidget(this);
+    left->setFixedWidth(185);
+    left->setMinimumHeight(448);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    auto *infoCaption = new QLabel(QStringLiteral("&Information type:"), left);
+    tlsbInfoType_ = new QListWidget(left);
+    tlsbInfoType_->setObjectName(QStringLiteral("tlsbInfoType"));
+    for (const char *type : kInfoTypes)
+        tlsbInfoType_->addItem(QString::fromLatin1(type));
+    infoCaption->setBuddy(tlsbInfoType_);
+    leftLayout->addWidget(infoCaption);
+    leftLayout->addWidget(tlsbInfoType_, 1);
+    layout->addWidget(left);
+
+    tpgcInfo_ = new QStackedWidget(this);
+    tpgcInfo_->setObjectName(QStringLiteral("tpgcInfo"));
+    tpgcInfo_->setMinimumSize(400, 530);
+    layout->addWidget(tpgcInfo_, 1);
+
+    // Page 0: the preview picture inside a sunken panel.
+    auto *previewPage = new QWidget;
+    previewPage->setObjectName(QStringLiteral("tbsPreview"));
+    auto *previewLayout = new QVBoxLayout(previewPage);
+    pnlPreview_ = new QFrame(previewPage);
+    pnlPreview_->setObjectName(QStringLiteral("pnlPreview"));
+    pnlPreview_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto *panelLayout = new QVBoxLayout(pnlPreview_);
+    panelLayout->setContentsMargins(1, 1, 1, 1);
+    imgLabelPreview_ = new QLabel(pnlPreview_);
+    imgLabelPreview_->setObjectName(QStringLiteral("imgLabelPreview"));
+    imgLabelPreview_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    imgLabelPreview_->setAlignment(Qt::AlignCenter);
+    panelLayout->addWidget(imgLabelPreview_);
+    previewLayout->addWidget(pnlPreview_);
+    imgLabelPreview_->installEventFilter(this);
+    tpgcInfo_->addWidget(previewPage);
+
+    // Page 1: label information, with the open time hidden until revealed.
+    auto *infoPage = new QWidget;
+    infoPage->setObjectName(QStringLiteral("ttbsLabelInfo"));
+    auto *infoLayout = new QVBoxLayout(infoPage);
+    auto *openRow = new QHBoxLayout;
+    lblOpenedIn_ = new QLabel(QStringLiteral("Opened in:"), infoPage);
+    lblOpenedIn_->setObjectName(QStringLiteral("lblOpenedIn"));
+    edtOpenTime_ = new QLineEdit(infoPage);
+    edtOpenTime_->setObjectName(QStringLiteral("edtOpenTime"));
+    edtOpenTime_->setReadOnly(true);
+    lblMs_ = new QLabel(QStringLiteral("ms"), infoPage);
+    lblMs_->setObjectName(QStringLiteral("lblMs"));
+    for (QWidget *w : {static_cast<QWidget *>(lblOpenedIn_), static_cast<QWidget *>(edtOpenTime_), static_cast<QWidget *>(lblMs_)}) {
+        openRow->addWidget(w);
+        w->hide();
+    }
+    openRow->addStretch(1);
+    infoLayout->addLayout(openRow);
+    infoLayout->addStretch(1);
+    tpgcInfo_->addWidget(infoPage);
+
+    // Pages 2 to 5: the grids.
+    const struct {
+        const char *page, *caption;
+    } grids[] = {{"ttbsObjectInfo", "&Object information:"},
+                 {"ttbsVariableInfo", "&Variable information:"},
+                 {"ttbsDatabaseInfo", "&Database information:"},
+                 {"ttbsFunctionInfo", "&Function information:"}};
+    for (const auto &g : grids) {
+        auto *placeholder = new QWidget;
+        tpgcInfo_->addWidget(captionedPage(QString::fromLatin1(g.page), QString::fromLatin1(g.caption), placeholder));
+    }
+
+    // Pages 6 and 7: sorted lists.
+    tlsbFonts_ = new QListWidget;
+    tlsbFonts_->setObjectName(QStringLiteral("tlsbFonts"));
+    tpgcInfo_->addWidget(captionedPage(QStringLiteral("tbsFonts"), QStringLiteral("&Font information:"), tlsbFonts_));
+    tlsbFiles_ = new QListWidget;
+    tlsbFiles_->setObjectName(QStringLiteral("tlsbFiles"));
+    tpgcInfo_->addWidget(captionedPage(QStringLiteral("tbsDependantFiles"), QStringLiteral("&Dependant files:"), tlsbFiles_));
+
+    connect(tlsbInfoType_, &QListWidget::currentRowChanged, this, [this](int row) { showPage(row); });
+}
+
+TLabelInfo::~TLabelInfo()
+{
+    ReleaseLabel();
+}
+
+void TLabelInfo::showPage(int index)
+{
+    if (index >= 0 && index < tpgcInfo_->count())
+        tpgcInfo_->setCurrentIndex(index);
+}
+
+int TLabelInfo::currentPageIndex() const
+{
+    return tpgcInfo_->currentIndex();
+}
+
+void TLabelInfo::PrepareGrids()
+{
+}
+
+bool TLabelInfo::LoadLabel(const QuillApp &connection, const QString &path)
+{
+    showPage(0);
+    QElapsedTimer clock;
+    clock.start();
+    label_ = connection.OpenLabel(path);
+    if (!label_) {
+        showMessage(this, MessageKind::Plain,
+                    QStringLiteral("File \"%1\" cannot be opened!\r\n\r\n").arg(path) + connection.LastErrorText());
+        return false;
+    }
+    fileName_ = label_.FileName();
+    variables_ = label_.Variables();
+    objects_ = label_.Objects();
+    databases_ = label_.Databases();
+    functions_ = label_.Functions();
+    otherVariables_ = label_.OtherVariables();
+
+    FillFonts();
+    FillDependentFiles();
+
+    const qint64 t1 = clock.elapsed();
+    RefreshPreview();
+    const qint64 t2 = clock.elapsed();
+    edtOpenTime_->setText(QStringLiteral("%1 (%2)").arg(t1).arg(t2));
+
+    tlsbInfoType_->setCurrentRow(0);
+    showPage(0);
+    return true;
+}
+
+void TLabelInfo::ReleaseLabel()
+{
+    objects_.release();
+    variables_.release();
+    otherVariables_.release();
+    databases_.release();
+    functions_.release();
+    label_.release();
+}
+
+void TLabelInfo::RefreshPreview()
+{
+    if (!label_)
+        return;
+    const FileRemover temp{uniqueTempFileName(QStringLiteral("Img"), QStringLiteral(".bmp"))};
+    const QSize size = imgLabelPreview_->size();
+    label_.ExportPreview(temp.path, size.width(), size.height());
+    if (!QFileInfo::exists(temp.path))
+        return;
+    QPixmap picture;
+    if (!picture.load(temp.path, "BMP"))
+        throw std::runtime_error("The preview picture cannot be read as a bitmap.");
+    imgLabelPreview_->setPixmap(picture);
+}
+
+void TLabelInfo::RevealOpenTime()
+{
+    lblOpenedIn_->show();
+    edtOpenTime_->show();
+    lblMs_->show();
+}
+
+void TLabelInfo::FillFonts()
+{
+    if (!label_)
+        return;
+    tlsbFonts_->clear();
+    tlsbFonts_->addItems(collectFonts(label_));
+}
+
+void TLabelInfo::FillDependentFiles()
+{
+    if (!label_)
+        return;
+    tlsbFiles_->clear();
+    tlsbFiles_->addItems(collectDependentFiles(label_));
+}
+
+bool TLabelInfo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == imgLabelPreview_ && event->type() == QEvent::Resize && label_)
+        runGuarded(this, [this] { RefreshPreview(); });
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace strovex

@@ -1,0 +1,71 @@
+#pragma once
+// One page of the main window: a label opened through the designer, its
+// information pages and its preview. The view holds the designer's handles
+// from a successful LoadLabel until ReleaseLabel or its destruction.
+
+#include "automation/designer.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QStackedWidget;
+class QFrame;
+
+namespace strovex {
+
+class TLabelInfo : public QWidget {
+    Q_OBJECT
+public:
+    explicit TLabelInfo(QWidget *parent = nullptr);
+    ~TLabelInfo() override;
+
+    void PrepareGrids();
+    // Opens `path` through `connection` and fills every page. False (after the
+    // failure message was shown) when the designer returned no label; a failed
+    // designer call while filling throws, pages filled so far stay.
+    bool LoadLabel(const QuillApp &connection, const QString &path);
+    void ReleaseLabel();
+    void RefreshPreview();
+    // Ctrl+T: shows "Opened in:" with the open time for this page only.
+    void RevealOpenTime();
+
+    const IQuillmark &FLabel() const { return label_; }
+    const IObjectList &FObjects() const { return objects_; }
+    const IVariableList &FVariables() const { return variables_; }
+    const IVariableList &FOtherVariables() const { return otherVariables_; }
+    const IDatabaseList &FDatabases() const { return databases_; }
+    const IFunctionList &FFunctions() const { return functions_; }
+    const QString &FFileName() const { return fileName_; }
+
+    int currentPageIndex() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FillFonts();
+    void FillDependentFiles();
+    void showPage(int index);
+
+    IQuillmark label_;
+    IObjectList objects_;
+    IVariableList variables_;
+    IVariableList otherVariables_;
+    IDatabaseList databases_;
+    IFunctionList functions_;
+    QString fileName_;
+
+    QListWidget *tlsbInfoType_ = nullptr;
+    QStackedWidget *tpgcInfo_ = nullptr;
+    QFrame *pnlPreview_ = nullptr;
+    QLabel *imgLabelPreview_ = nullptr;
+    QListWidget *tlsbFonts_ = nullptr;
+    QListWidget *tlsbFiles_ = nullptr;
+    QLabel *lblOpenedIn_ = nullptr;
+    QLineEdit *edtOpenTime_ = nullptr;
+    QLabel *lblMs_ = nullptr;
+};
+
+} // namespace strovex

@@ -1,0 +1,134 @@
+#include "inspect/label_view.h"
+#include "app/error_boundary.h"
+#include "sim/sim_designer.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStackedWidget>
+
+#include <gtest/gtest.h>
+
+using namespace strovex;
+using strovex::test::TempDir;
+
+namespace {
+
+QString fixture(const char *name)
+{
+    return QStringLiteral(STROVEX_TEST_DATA_DIR "/fixtures/") + QString::fromLatin1(name);
+}
+
+QStringList items(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+QStringList previewLeftovers()
+{
+    return QDir::temp().entryList({QStringLiteral("Img*.bmp")}, QDir::Files);
+}
+
+class LabelViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setMessageHandler([this](MessageKind, const QString &text) { messages << text; });
+        app = QuillApp(sim::createApplication());
+    }
+    void TearDown() override
+    {
+        setMessageHandler({});
+        app.release();
+        EXPECT_EQ(sim::liveObjects(), 0);
+    }
+    QuillApp app;
+    QStringList messages;
+};
+
+} // namespace
+
+TEST_F(LabelViewTest, LoadFillsFontsFilesPreviewAndSelectsPreview)
+{
+    const QStringList before = previewLeftovers();
+    TLabelInfo view;
+    view.resize(900, 700);
+    view.show();
+    QApplication::processEvents();
+    view.PrepareGrids();
+    ASSERT_TRUE(view.LoadLabel(app, fixture("box.lbl")));
+    EXPECT_EQ(view.FFileName(), fixture("box.lbl"));
+    EXPECT_EQ(items(view.findChild<QListWidget *>(QStringLiteral("tlsbFonts"))),
+              (QStringList{QStringLiteral("Arial"), QStringLiteral("Courier New")}));
+    EXPECT_EQ(items(view.findChild<QListWidget *>(QStringLiteral("tlsbFiles"))).size(), 2);
+    const auto *infoType = view.findChild<QListWidget *>(QStringLiteral("tlsbInfoType"));
+    EXPECT_EQ(infoType->currentRow(), 0);
+    EXPECT_EQ(view.currentPageIndex(), 0);
+    const auto *picture = view.findChild<QLabel *>(QStringLiteral("imgLabelPreview"));
+    ASSERT_FALSE(picture->pixmap().isNull());
+    EXPECT_EQ(picture->pixmap().size(), picture->size());
+    EXPECT_TRUE(view.findChild<QLineEdit *>(QStringLiteral("edtOpenTime"))->text().contains(QLatin1Char('(')));
+    EXPECT_EQ(previewLeftovers(), before);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(LabelViewTest, ResizingRendersThePreviewAgainOnlyWhileALabelIsHeld)
+{
+    TLabelInfo view;
+    view.resize(800, 600);
+    view.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(view.LoadLabel(app, fixture("box.lbl")));
+    const auto *picture = view.findChild<QLabel *>(QStringLiteral("imgLabelPreview"));
+    const QSize first = picture->pixmap().size();
+    view.resize(1000, 760);
+    QApplication::processEvents();
+    EXPECT_NE(picture->pixmap().size(), first);
+    EXPECT_EQ(picture->pixmap().size(), picture->size());
+
+    view.ReleaseLabel();
+    view.ReleaseLabel(); // twice is harmless
+    const auto calls = sim::callCount();
+    view.resize(700, 500);
+    QApplication::processEvents();
+    EXPECT_EQ(sim::callCount(), calls);
+}
+
+TEST_F(LabelViewTest, TheFailureMessageHasTwoLineBreaksBeforeTheDesignerText)
+{
+    TempDir dir;
+    const QString path = dir.write(QStringLiteral("refused.lbl"),
+                                   R"({"SimulatedLabel": 1, "Faults": {"OpenLabel": {"Nothing": true, "ErrorText": "Access denied", "ErrorDetail": "Locked by another user"}}})");
+    const QString silent = dir.write(QStringLiteral("silent.lbl"),
+                                     R"({"SimulatedLabel": 1, "Faults": {"OpenLabel": {"Nothing": true, "ErrorText": ""}}})");
+    TLabelInfo view;
+    EXPECT_FALSE(view.LoadLabel(app, path));
+    TLabelInfo other;
+    EXPECT_FALSE(other.LoadLabel(app, silent));
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0], QStringLiteral("File \"%1\" cannot be opened!\r\n\r\nAccess denied\r\nLocked by another user").arg(path));
+    EXPECT_EQ(messages[1], QStringLiteral("File \"%1\" cannot be opened!\r\n\r\n").arg(silent));
+}
+
+TEST_F(LabelViewTest, PickingAnInformationTypeShowsItsPage)
+{
+    TLabelInfo view;
+    auto *list = view.findChild<QListWidget *>(QStringLiteral("tlsbInfoType"));
+    QStringList texts = items(list);
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("Preview"), QStringLiteral("Label Info"), QStringLiteral("Objects"),
+                                  QStringLiteral("Variables"), QStringLiteral("Databases"), QStringLiteral("Functions"),
+                                  QStringLiteral("Fonts"), QStringLiteral("Dependant Files")}));
+    const auto *stack = view.findChild<QStackedWidget *>(QStringLiteral("tpgcInfo"));
+    const char *pages[] = {"tbsPreview", "ttbsLabelInfo", "ttbsObjectInfo", "ttbsVariableInfo",
+                           "ttbsDatabaseInfo", "ttbsFunctionInfo", "tbsFonts", "tbsDependantFiles"};
+    for (int i = 0; i < 8; ++i) {
+        list->setCurrentRow(i);
+        EXPECT_EQ(stack->currentWidget()->objectName(), QString::fromLatin1(pages[i]));
+    }
+}
