@@ -1,6 +1,7 @@
 #include "tools/find_files.h"
 
 #include "support/temp_dir.h"
+#include "print_qt.h"
 
 #include <QDir>
 #include <QFile>

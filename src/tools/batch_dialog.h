@@ -1,0 +1,90 @@
+#pragma once
+// The frame shared by the four batch dialogs: parameter rows on top, the file
+// list with its "+" and "++" buttons, the run button and "Close". A tool
+// subclass adds its parameter rows and implements runClicked(); everything
+// else (filling the list, the run-button rule, the report styles' list box,
+// the shared folder picker, the error boundary) is here.
+
+#include "automation/designer.h"
+#include "tools/report_sink.h"
+
+#include <QDialog>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QFileDialog;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+class QVBoxLayout;
+
+namespace strovex {
+
+class TBrowseFolder;
+
+struct BatchDialogSetup {
+    QString caption;
+    QString runButtonName;
+    QString runButtonText;
+    QSize minimumSize;
+    QString addFilesHint;            // empty: no hint
+    QString addFilesFromFoldersHint; // empty: no hint
+};
+
+class TBatchDialog : public QDialog {
+    Q_OBJECT
+public:
+    ~TBatchDialog() override;
+
+    const QStringList &files() const { return files_; }
+    TBrowseFolder *browseFolder() const { return BrowseFolder; }
+    QPushButton *runButton() const { return runButton_; }
+
+    // What "+" asks: the selected files, or nothing when cancelled. The default
+    // shows `odFiles`; tests put a chooser of their own.
+    using FileChooser = std::function<std::optional<QStringList>(QWidget *parent)>;
+    void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+
+protected:
+    // The connection is borrowed from the main window and held until the dialog goes.
+    TBatchDialog(QWidget *parent, const QuillApp &connection, const BatchDialogSetup &setup);
+
+    // A caption above a full-width box, added below the rows added before.
+    void addParameterRow(const QString &caption, QWidget *box);
+    // The same with a "..." button at the box's right that fills the box from the picker.
+    QLineEdit *addPathRow(const QString &caption, const QString &editName, const QString &browseName);
+
+    const QuillApp &connection() const { return connection_; }
+    ReportSink &report() { return *report_; }
+    // Runs inside the error boundary: an exception ends the run, keeps the
+    // report lines, and is shown to the user; the dialog stays open.
+    virtual void runClicked() = 0;
+
+private:
+    void sbAddFilesClick();
+    void sbAddFilesFromFoldersClick();
+    void browseForPath(QLineEdit *box);
+    void applyRunButtonRule();
+    void showFileList();
+
+    QuillApp connection_;
+    QStringList files_;
+    QListWidget *lsbFiles = nullptr;
+    QToolButton *sbAddFiles = nullptr;
+    QToolButton *sbAddFilesFromFolders = nullptr;
+    QPushButton *runButton_ = nullptr;
+    QPushButton *btnCancel = nullptr;
+    QFileDialog *odFiles = nullptr;
+    TBrowseFolder *BrowseFolder = nullptr;
+    QVBoxLayout *parameters_ = nullptr;
+    std::unique_ptr<ReportSink> report_;
+    FileChooser chooser_;
+};
+
+} // namespace strovex

@@ -1,0 +1,99 @@
+#include "tools/extract_scripts.h"
+
+#include "inspect/value_tables.h"
+#include "output/save_file.h"
+
+#include <QDir>
+
+#include <exception>
+
+namespace strovex {
+namespace {
+
+#ifdef Q_OS_WIN
+bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
+#else
+bool isSeparator(QChar c) { return c == u'/'; }
+#endif
+
+// A name that could make the file land outside the destination folder, or that
+// no file name can hold anywhere, is refused like any other unwritable name.
+bool isSafeFunctionName(const QString &name)
+{
+    if (name == u"." || name == u"..")
+        return false;
+    for (const QChar c : name) {
+        if (c == u'/' || c == u'\\' || c.unicode() == 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString scriptFileName(const QString &destination, const QString &labelPath, const QString &functionName)
+{
+    qsizetype nameStart = labelPath.size();
+    while (nameStart > 0 && !isSeparator(labelPath[nameStart - 1]))
+        --nameStart;
+    QString folder;
+    if (destination.isEmpty()) {
+        folder = labelPath.left(nameStart);
+    } else {
+        folder = destination;
+        if (!isSeparator(folder.back()))
+            folder += QDir::separator();
+    }
+    QString base = labelPath.mid(nameStart);
+    const qsizetype dot = base.lastIndexOf(u'.');
+    if (dot >= 0)
+        base.truncate(dot);
+    return folder + base + u'.' + functionName + QStringLiteral(".vbs");
+}
+
+void runExtractScripts(const QStringList &files, const QuillApp &app, const QString &destination,
+                       ReportSink &report)
+{
+    report.reset(files);
+    for (int i = 0; i < files.size(); ++i) {
+        const QString &path = files[i];
+        IQuillmark label = app.OpenLabel(path);
+        if (!label) {
+            report.setLine(i, path + QStringLiteral(" - Error: Cannot open label."));
+            continue;
+        }
+        int saved = 0;
+        IFunctionList functions = label.Functions();
+        const int count = functions.Count();
+        for (int j = 1; j <= count; ++j) {
+            const IFunctionItem function = functions.Item(j);
+            if (!function)
+                continue;
+            QString fileName, functionName, text;
+            try {
+                functionName = function.Name();
+                fileName = scriptFileName(destination, label.FileName(), functionName);
+                if (FunctionKindText(function) == visualBasicScriptText()) {
+                    const QString script = function.Script();
+                    if (script.size() > 1)
+                        text = script.mid(1);
+                }
+            } catch (const std::exception &) {
+                continue; // this function writes nothing; the others go on
+            }
+            if (text.isEmpty())
+                continue;
+            if (!isSafeFunctionName(functionName))
+                throw FileError(QStringLiteral("Cannot create file \"%1\". The function name is not a valid file name.")
+                                    .arg(fileName));
+            writeFileAtomically(fileName, (text + QStringLiteral("\r\n")).toLocal8Bit());
+            ++saved;
+        }
+        if (saved == 1)
+            report.setLine(i, path + QStringLiteral(" - 1 script saved."));
+        else if (saved > 1)
+            report.setLine(i, path + QStringLiteral(" - %1 scripts saved.").arg(saved));
+    }
+}
+
+} // namespace strovex

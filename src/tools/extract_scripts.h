@@ -1,0 +1,28 @@
+#pragma once
+// The run of the Extract Scripts dialog: the source of every script function
+// of many labels into one file per function.
+
+#include "automation/designer.h"
+#include "tools/report_sink.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace strovex {
+
+// destination (with one trailing separator added when it has none), or the
+// label's own folder when `destination` is empty; then the label's file name
+// without its last extension, ".", the function name and ".vbs".
+QString scriptFileName(const QString &destination, const QString &labelPath, const QString &functionName);
+
+// Annotate style: a line gets " - 1 script saved." or " - N scripts saved."
+// (no suffix when nothing was written) or the cannot-open suffix. A failure
+// while one function is examined skips that function. A script file that
+// cannot be written, or a function name that would lead out of the
+// destination folder, ends the run with FileError (lines below keep their
+// plain text; files written before stay). A designer call that fails outright
+// outside one function's examination propagates as AutomationError.
+void runExtractScripts(const QStringList &files, const QuillApp &app, const QString &destination,
+                       ReportSink &report);
+
+} // namespace strovex

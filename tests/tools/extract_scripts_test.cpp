@@ -1,0 +1,180 @@
+#include "tools/extract_scripts.h"
+
+#include "output/save_file.h"
+#include "sim/sim_designer.h"
+#include "support/temp_dir.h"
+#include "print_qt.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace strovex;
+using strovex::test::readAll;
+using strovex::test::TempDir;
+
+TEST(ScriptFileName, Composition)
+{
+    const struct {
+        const char *destination, *label, *function, *expected;
+    } cases[] = {
+        {"", "/labels/Box.lbl", "Check", "/labels/Box.Check.vbs"},
+        {"/out", "/labels/Box.lbl", "Check", "/out/Box.Check.vbs"},
+        {"/out/", "/labels/Box.lbl", "Check", "/out/Box.Check.vbs"},
+        {"", "/labels/a.b.lbl", "Check", "/labels/a.b.Check.vbs"},
+        {"", "/labels/Box", "Check", "/labels/Box.Check.vbs"},
+        {"/out", "/la.bels/Box", "F", "/out/Box.F.vbs"},
+        {"", "Box.lbl", "F", "Box.F.vbs"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(scriptFileName(QString::fromUtf8(c.destination), QString::fromUtf8(c.label), QString::fromUtf8(c.function)),
+                  QString::fromUtf8(c.expected))
+            << c.destination << " + " << c.label;
+    }
+}
+
+namespace {
+
+class ExtractRun : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        app.release();
+        EXPECT_EQ(sim::liveLabels(), 0) << "a run left a label open";
+    }
+    QString label(const QString &name, const QByteArray &functionsJson)
+    {
+        return dir.write(name, R"({"SimulatedLabel": 1, "Functions": )" + functionsJson + "}");
+    }
+    // Every file under the temporary folder other than the labels, relative to it.
+    QStringList written() const
+    {
+        QStringList files;
+        QDirIterator it(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (!path.endsWith(QStringLiteral(".lbl")))
+                files << QDir(dir.path()).relativeFilePath(path);
+        }
+        files.sort();
+        return files;
+    }
+
+    TempDir dir;
+    QuillApp app{sim::createApplication()};
+    LinesReport report;
+};
+
+// Kind 9 named "QUILLScript" is a script function; the first character of Script is not source.
+QByteArray vb(const char *name, const char *script)
+{
+    return QByteArray(R"({"Name": ")") + name + R"(", "Kind": 9, "KindName": "QUILLScript", "Script": ")" + script + "\"}";
+}
+
+} // namespace
+
+TEST_F(ExtractRun, WritesOneFilePerScriptFunctionIntoTheLabelsFolder)
+{
+    const QString box = label(QStringLiteral("labels/Box.lbl"),
+                              "[" + vb("Check", "#Sub A\\r\\n  x = \\\"Č日\\\"\\r\\nEnd Sub") + ","
+                                  R"({"Name": "Joined", "Kind": 1, "Script": "#not a script"},)"
+                                  R"({"Name": "Foreign", "Kind": 9, "KindName": "quillscript", "Script": "#lower case kind"},)"
+                                  + vb("One", "#") + "," + vb("Empty", "") + "," + vb("Prüfen", "'ok") + "]");
+    const QString plain = label(QStringLiteral("labels/Plain.lbl"), R"([{"Name": "Joined", "Kind": 1, "Script": "#x"}])");
+    const QString single = label(QStringLiteral("labels/a.b.lbl"), "[" + vb("Check", "?x") + "]");
+    const QString missing = dir.file(QStringLiteral("labels/missing.lbl"));
+
+    runExtractScripts({box, plain, missing, single}, app, QString(), report);
+
+    EXPECT_EQ(report.lines(), (QStringList{
+                                  box + QStringLiteral(" - 2 scripts saved."),
+                                  plain,
+                                  missing + QStringLiteral(" - Error: Cannot open label."),
+                                  single + QStringLiteral(" - 1 script saved."),
+                              }));
+    EXPECT_EQ(written(), (QStringList{QStringLiteral("labels/Box.Check.vbs"), QStringLiteral("labels/Box.Prüfen.vbs"),
+                                      QStringLiteral("labels/a.b.Check.vbs")}));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("labels/Box.Check.vbs"))),
+              QByteArray("Sub A\r\n  x = \"\xC4\x8C\xE6\x97\xA5\"\r\nEnd Sub\r\n"));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("labels/Box.Prüfen.vbs"))), QByteArray("ok\r\n"));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("labels/a.b.Check.vbs"))), QByteArray("x\r\n"));
+}
+
+TEST_F(ExtractRun, DestinationFolderSameBaseNamesOverwriteAndRerunsDoNotAccumulate)
+{
+    QDir().mkpath(dir.file(QStringLiteral("out")));
+    const QString first = label(QStringLiteral("one/Box.lbl"), "[" + vb("Check", "#first") + "," + vb("Only1", "#1") + "]");
+    const QString second = label(QStringLiteral("two/Box.lbl"), "[" + vb("Check", "#second") + "]");
+    for (const QString &destination : {dir.file(QStringLiteral("out")), dir.file(QStringLiteral("out/"))}) {
+        runExtractScripts({first, second}, app, destination, report);
+        EXPECT_EQ(report.lines(), (QStringList{first + QStringLiteral(" - 2 scripts saved."),
+                                               second + QStringLiteral(" - 1 script saved.")}));
+    }
+    EXPECT_EQ(written(), (QStringList{QStringLiteral("out/Box.Check.vbs"), QStringLiteral("out/Box.Only1.vbs")}));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("out/Box.Check.vbs"))), QByteArray("second\r\n"));
+}
+
+TEST_F(ExtractRun, FailureWhileExaminingOneFunctionSkipsOnlyThatFunction)
+{
+    const QString l = dir.write(QStringLiteral("l.lbl"), QByteArray(R"({"SimulatedLabel": 1, "Functions": [)") + vb("A", "#a")
+                                                             + "," + vb("B", "#b") + "," + vb("C", "#c") + "," + vb("D", "#d") +
+                                                             R"(], "Faults": {"Functions[2].Script": {"Raise": "broken"},
+                                                                 "Functions[3].Kind": {"Raise": "broken"},
+                                                                 "Functions[4]": {"Nothing": true}}})");
+    runExtractScripts({l}, app, QString(), report);
+    EXPECT_EQ(report.lines(), QStringList{l + QStringLiteral(" - 1 script saved.")});
+    EXPECT_EQ(written(), QStringList{QStringLiteral("l.A.vbs")});
+}
+
+TEST_F(ExtractRun, WriteErrorEndsTheRunNamingTheFile)
+{
+    const QString a = label(QStringLiteral("a.lbl"), "[" + vb("F", "#a") + "]");
+    const QString b = label(QStringLiteral("b.lbl"), "[" + vb("F", "#b") + "]");
+    // A destination that does not exist.
+    const QString nowhere = dir.file(QStringLiteral("nowhere"));
+    try {
+        runExtractScripts({a, b}, app, nowhere, report);
+        FAIL() << "the run should have ended";
+    } catch (const FileError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot create file \"%1/a.F.vbs\". ").arg(nowhere)))
+            << e.what();
+        EXPECT_GT(e.message().size(), QStringLiteral("Cannot create file \"%1/a.F.vbs\". ").arg(nowhere).size());
+    }
+    EXPECT_EQ(report.lines(), (QStringList{a, b}));
+    EXPECT_TRUE(written().isEmpty());
+}
+
+TEST_F(ExtractRun, FunctionNamesNeverLeadOutOfTheDestination)
+{
+    // Folders that would let a crafted name resolve, so only the check stops it.
+    QDir().mkpath(dir.file(QStringLiteral("out/inner/bad.")));
+    QDir().mkpath(dir.file(QStringLiteral("out/inner/bad.sub")));
+    const QString good = label(QStringLiteral("good.lbl"), "[" + vb("F", "#a") + "]");
+    for (const char *name : {"/../../escape", "sub/x", "..", ".", "a\\\\b"}) {
+        const QString bad = label(QStringLiteral("bad.lbl"), "[" + vb("Fine", "#ok") + "," + vb(name, "#evil") + "]");
+        const QString expected = scriptFileName(dir.file(QStringLiteral("out/inner")), bad,
+                                                QString::fromUtf8(QByteArray(name).replace("\\\\", "\\")));
+        try {
+            runExtractScripts({good, bad, good}, app, dir.file(QStringLiteral("out/inner")), report);
+            ADD_FAILURE() << name << ": the run should have ended";
+        } catch (const FileError &e) {
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(expected))) << e.what();
+        }
+        EXPECT_EQ(report.lines(), (QStringList{good + QStringLiteral(" - 1 script saved."), bad, good})) << name;
+        // Only the well-named scripts were written, all inside the destination.
+        EXPECT_EQ(written(), (QStringList{QStringLiteral("out/inner/bad.Fine.vbs"), QStringLiteral("out/inner/good.F.vbs")}))
+            << name;
+    }
+}
+
+TEST_F(ExtractRun, FailingCallOutsideOneFunctionEndsTheRun)
+{
+    const QString a = label(QStringLiteral("a.lbl"), "[" + vb("F", "#a") + "]");
+    const QString b = dir.write(QStringLiteral("b.lbl"), QByteArray(R"({"SimulatedLabel": 1, "Functions": [)") + vb("F", "#b") +
+                                                             R"(], "Faults": {"Functions[1]": {"Raise": "gone"}}})");
+    const QString c = label(QStringLiteral("c.lbl"), "[" + vb("F", "#c") + "]");
+    EXPECT_THROW(runExtractScripts({a, b, c}, app, QString(), report), AutomationError);
+    EXPECT_EQ(report.lines(), (QStringList{a + QStringLiteral(" - 1 script saved."), b, c}));
+    EXPECT_EQ(written(), QStringList{QStringLiteral("a.F.vbs")});
+}
