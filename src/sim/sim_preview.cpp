@@ -116,14 +116,14 @@ QString plainFromRtf(const QString &rtf)
     return text.simplified();
 }
 
-void drawText(Canvas &canvas, const QString &text, int x0, int y0, int x1, int y1, int scale)
+void drawText(Canvas &canvas, const QString &text, int x0, int y0, int x1, int y1, int scale, bool wrap)
 {
-    // Wraps at the box's right edge; the canvas clip keeps the text inside the box.
+    // Paragraphs wrap at the box's right edge; the canvas clip keeps the text inside the box.
     int x = x0;
     int y = y0;
     const int advance = 6 * scale;
     for (const QChar ch : text) {
-        if (ch == QLatin1Char('\n') || x + 5 * scale > x1) {
+        if (ch == QLatin1Char('\n') || (wrap && x + 5 * scale > x1)) {
             x = x0;
             y += 8 * scale;
             if (y >= y1)
@@ -271,10 +271,13 @@ QByteArray renderPreviewBmp(const PreviewPage &page, int width, int height)
         case 309: // paragraph
         case 312: { // RTF
             const QString text = s.kind == 312 ? plainFromRtf(s.text) : s.text;
+            // A glyph cell is 8 pixels high at scale 1; the font size says how many
+            // pixels a line gets, the box height when the size is unknown.
             const int lines = s.kind == 301 ? 1 : std::max(int(text.count(QLatin1Char('\n'))) + 1, 3);
-            const int glyphScale = std::max((y1 - y0) / (8 * lines), 1);
+            const double linePixels = s.fontSize > 0 ? s.fontSize * 3.528 * scale : double(y1 - y0) / lines;
+            const int glyphScale = std::max(int(linePixels / 8.0 + 0.5), 1);
             canvas.clipTo(std::max(x0, ox + 1), std::max(y0, oy + 1), std::min(x1, ox + paperW - 1), std::min(y1, oy + paperH - 1));
-            drawText(canvas, text, x0, y0, x1, y1, glyphScale);
+            drawText(canvas, text, x0, y0, x1, y1, glyphScale, s.kind != 301);
             canvas.clipTo(ox + 1, oy + 1, ox + paperW - 1, oy + paperH - 1);
             break;
         }

@@ -789,13 +789,6 @@ TEST_F(Sim, EverySampleOpensButTheDamagedOne)
                 EXPECT_FALSE(o.Contents().isEmpty());
             }
         }
-        const IFunctionList functions = label.Functions();
-        for (int i = 1; i <= functions.Count(); ++i) {
-            const IFunctionItem f = functions.Item(i);
-            if (f.Kind() == 9 && f.KindName() == QLatin1String("QUILLScript")) {
-                EXPECT_GT(f.Script().size(), 1);
-            }
-        }
         EXPECT_FALSE(label.Settings().Title().isEmpty());
         const QString preview = previews.file(QStringLiteral("%1.bmp").arg(opened));
         label.ExportPreview(preview, 160, 120);
