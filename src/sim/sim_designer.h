@@ -12,7 +12,11 @@
 
 namespace strovex::sim {
 
-// A fresh application object (quillApp). Each OpenLabel returns a new label object.
+// A fresh application object (quillApp). Each OpenLabel returns a new label object
+// over a freshly read document; items keep the document alive, never the label.
+// The document format, the faults and the knobs are described in
+// docs/label-documents.md. Variable lists' FindByName prefers the exact name,
+// then the first name equal ignoring letter case.
 DispatchRef createApplication();
 
 // Registers the simulated designer according to STROVEX_DESIGNER:
@@ -24,6 +28,8 @@ void registerFromEnvironment(InProcessServerTable &table);
 // Process-wide knobs (fault sweeps, a designer that stopped, latency, call log).
 // 0 switches a knob off. The environment variables STROVEX_SIM_FAIL_CALL,
 // STROVEX_SIM_STOP_AFTER, STROVEX_SIM_LATENCY_US and STROVEX_SIM_LOG set them.
+// failCall and stopAfter count every call on any simulated object from the
+// moment the knobs were set (setKnobs and loadKnobsFromEnvironment restart it).
 struct Knobs {
     std::uint64_t failCall = 0;   // the Nth call of the process raises
     std::uint64_t stopAfter = 0;  // every call after the Nth raises
@@ -37,7 +43,7 @@ void loadKnobsFromEnvironment();
 // Counters for tests: calls made since the last reset, and objects alive now.
 std::uint64_t callCount();
 void resetCallCount();
-long liveObjects();   // every simulated object (application, labels, lists, items)
+long liveObjects();   // every simulated object (application, labels, settings, lists, items)
 long liveLabels();    // label objects only
 std::uint64_t quitCount(); // how often quillApp.Quit was called
 
