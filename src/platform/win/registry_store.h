@@ -1,0 +1,20 @@
+#pragma once
+// The settings store of the Windows side: keys below HKEY_CURRENT_USER.
+
+#include "platform/settings_store.h"
+
+namespace strovex::win {
+
+class RegistryStore final : public SettingsStore {
+public:
+    // Opens `path` (backslash-separated, below HKEY_CURRENT_USER) for reading
+    // and, where the user may, writing; creates it when `create` is set. Null
+    // when it does not exist (without `create`) or cannot be opened or created.
+    // The key's read() gives REG_DWORD, REG_BINARY, REG_SZ and REG_EXPAND_SZ
+    // (unexpanded); any other type, or a DWORD of another size, throws
+    // "Invalid data type for '<name>'". write() stores strings with their
+    // terminating zero and throws "Failed to set data for '<name>'" on failure.
+    std::unique_ptr<SettingsKey> openKey(const std::u16string &path, bool create) override;
+};
+
+} // namespace strovex::win

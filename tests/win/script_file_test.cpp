@@ -1,0 +1,111 @@
+#include "automation/dispatch.h"
+#include "platform/win/script_file.h"
+#include "platform/win/win_text.h"
+#include "win_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace strovex::win {
+namespace {
+
+std::string utf16WithBom(std::u16string_view text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes += char(c & 0xFF);
+        bytes += char(c >> 8);
+    }
+    return bytes;
+}
+
+TEST(ScriptFile, AnsiWhenTheCodePageHoldsEveryCharacter)
+{
+    EXPECT_EQ(scriptFileBytes(u"MsgBox \"Caf\u00E9 \u20AC\"", 1252), "MsgBox \"Caf\xE9 \x80\"\r\n");
+    EXPECT_EQ(scriptFileBytes(u"", 1252), "\r\n");
+    EXPECT_EQ(scriptFileBytes(u"x = \"\u0416\"", 1251), "x = \"\xC6\"\r\n");
+}
+
+TEST(ScriptFile, Utf16WhenACharacterWouldBeLost)
+{
+    const struct {
+        const char16_t *script;
+        unsigned codePage;
+    } cases[] = {
+        {u"x = \"\u0416\"", 1252},           // Cyrillic in a Western code page
+        {u"x = \"\u0100\"", 1252},           // best fit would give a plain A
+        {u"x = \"\u221E\"", 1252},           // best fit would give an 8
+        {u"x = \"\u00E9\"", 1251},           // Latin accent in a Cyrillic code page
+        {u"' \U0001F600", 1252},             // beyond the basic plane
+        {u"' question? \u4E16", 1252},       // a literal "?" must not hide the loss
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(toUtf8(c.script));
+        const std::u16string text = std::u16string(c.script) + u"\r\n";
+        EXPECT_EQ(scriptFileBytes(c.script, c.codePage), utf16WithBom(text));
+    }
+    // A lone surrogate cannot be represented in 8 bits either, and is kept.
+    const std::u16string lone(1, char16_t(0xD800));
+    EXPECT_EQ(scriptFileBytes(lone, 1252), utf16WithBom(lone + u"\r\n"));
+}
+
+TEST(ScriptFile, SystemCodePageByDefault)
+{
+    // Whatever the system's code page is, plain ASCII stays 8-bit, and a
+    // character from outside it forces UTF-16.
+    EXPECT_EQ(scriptFileBytes(u"WScript.Echo 1"), "WScript.Echo 1\r\n");
+    const char16_t foreign = GetACP() == 1251 ? u'\u00E9' : u'\u0416';
+    const std::u16string script = std::u16string(u"x = ") + foreign;
+    EXPECT_EQ(scriptFileBytes(script), utf16WithBom(script + u"\r\n"));
+}
+
+TEST(ScriptFile, WrittenInOneGoUnderAnyName)
+{
+    test::TempFolder folder;
+    const std::u16string path = folder.file(u"B\u00F6x.Pr\u00FCfe \u65E5.vbs");
+    const std::string first = scriptFileBytes(u"' first", 1252);
+    const std::string second = scriptFileBytes(u"' \u4E8C", 1252);
+    writeFileAtomically(path, first);
+    EXPECT_EQ(test::readFile(path), first);
+    writeFileAtomically(path, second);
+    EXPECT_EQ(test::readFile(path), second);
+
+    // Only the file itself is left in the folder.
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(toWide(folder.file(u"*.tmp")).c_str(), &data);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE);
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+}
+
+TEST(ScriptFile, FailureKeepsTheOldFileAndSaysWhy)
+{
+    test::TempFolder folder;
+    try {
+        writeFileAtomically(folder.file(u"missing\\a.vbs"), "x");
+        FAIL() << "writing into a missing folder succeeded";
+    } catch (const FileWriteError &error) {
+        EXPECT_STRNE(error.what(), "");
+    }
+    // A read-only file is not replaced: it keeps its content.
+    const std::u16string locked = folder.file(u"locked.vbs");
+    ASSERT_TRUE(test::writeFile(locked, "old"));
+    ASSERT_TRUE(SetFileAttributesW(toWide(locked).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_THROW(writeFileAtomically(locked, "new"), FileWriteError);
+    EXPECT_EQ(test::readFile(locked), "old");
+    // Nor is a folder of that name.
+    const std::u16string taken = folder.file(u"taken.vbs");
+    ASSERT_TRUE(CreateDirectoryW(toWide(taken).c_str(), nullptr));
+    EXPECT_THROW(writeFileAtomically(taken, "x"), FileWriteError);
+    EXPECT_NE(GetFileAttributesW(toWide(taken).c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(toWide(folder.file(u"*.tmp")).c_str(), &data);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "the temporary file was left behind";
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+}
+
+} // namespace
+} // namespace strovex::win
