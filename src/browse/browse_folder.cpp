@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -15,6 +16,33 @@
 #include <QVBoxLayout>
 
 namespace strovex {
+namespace {
+
+// Places the picker once it is shown, when its final size is known: centred
+// over the foreground window, its top a quarter of that window's height down.
+class Placement : public QObject {
+public:
+    Placement(QWidget *dialog, QWidget *foreground) : QObject(dialog), foreground_(foreground)
+    {
+        dialog->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && foreground_) {
+            auto *dialog = static_cast<QWidget *>(watched);
+            const QRect area = foreground_->frameGeometry();
+            const QRect frame = dialog->frameGeometry();
+            dialog->move(area.center().x() - frame.width() / 2, area.top() + area.height() / 4);
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> foreground_;
+};
+
+} // namespace
 
 TBrowseFolder::TBrowseFolder(QWidget *owner) : QObject(owner), owner_(owner)
 {
@@ -83,12 +111,8 @@ bool TBrowseFolder::Execute()
         }
     }
 
-    // Centred over the foreground window, its top a quarter of that window's height down.
     dialog.resize(380, 440);
-    if (foreground) {
-        const QRect area = foreground->frameGeometry();
-        dialog.move(area.center().x() - dialog.width() / 2, area.top() + area.height() / 4);
-    }
+    new Placement(&dialog, foreground);
 
     if (dialog.exec() != QDialog::Accepted || FSelected.isEmpty())
         return false;

@@ -89,14 +89,16 @@ TBatchDialog::TBatchDialog(QWidget *parent, const QuillApp &connection, const Ba
     buttons->addWidget(btnCancel);
     layout->addLayout(buttons);
 
-    odFiles = new QFileDialog(this);
-    odFiles->setObjectName(QStringLiteral("odFiles"));
-    odFiles->setNameFilter(QStringLiteral("Label files (*.lbl)"));
-    odFiles->setDefaultSuffix(QStringLiteral("lbl"));
-    odFiles->setFileMode(QFileDialog::ExistingFiles);
-    odFiles->setAcceptMode(QFileDialog::AcceptOpen);
-    odFiles->setSizeGripEnabled(true);
     chooser_ = [this](QWidget *) -> std::optional<QStringList> {
+        if (!odFiles) {
+            odFiles = new QFileDialog(this);
+            odFiles->setObjectName(QStringLiteral("odFiles"));
+            odFiles->setNameFilter(QStringLiteral("Label files (*.lbl)"));
+            odFiles->setDefaultSuffix(QStringLiteral("lbl"));
+            odFiles->setFileMode(QFileDialog::ExistingFiles);
+            odFiles->setAcceptMode(QFileDialog::AcceptOpen);
+            odFiles->setSizeGripEnabled(true);
+        }
         if (odFiles->exec() != QDialog::Accepted)
             return std::nullopt;
         QStringList selected;

@@ -1,0 +1,323 @@
+#include "tools/get_scripts_dialog.h"
+#include "tools/set_paths_dialog.h"
+#include "tools/set_printer_dialog.h"
+#include "tools/set_variable_dialog.h"
+
+#include "app/error_boundary.h"
+#include "browse/browse_folder.h"
+#include "platform/printers.h"
+#include "sim/sim_designer.h"
+#include "support/temp_dir.h"
+#include "widget_helpers.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QTreeView>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace strovex;
+using strovex::test::readAll;
+using strovex::test::TempDir;
+using strovex::test::whenModal;
+
+void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+template<class T>
+T *child(QWidget *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+QStringList lines(QWidget *dialog)
+{
+    auto *box = child<QListWidget>(dialog, "lsbFiles");
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->item(i)->text();
+    return texts;
+}
+
+QStringList labelTexts(QWidget *dialog)
+{
+    QStringList texts;
+    for (const QLabel *label : dialog->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
+        texts << label->text();
+    texts.sort();
+    return texts;
+}
+
+class StubPrinters : public Printers {
+public:
+    StubPrinters(QStringList names, QString current) : names_(std::move(names)), current_(std::move(current)) {}
+    QStringList installed() override { return names_; }
+    QString defaultPrinter() override { return current_; }
+    QString driverName(const QString &) noexcept override { return {}; }
+
+private:
+    QStringList names_;
+    QString current_;
+};
+
+class BatchDialogs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setMessageHandler([this](MessageKind, const QString &text) { messages << text; });
+    }
+    void TearDown() override
+    {
+        setMessageHandler({});
+        setPrinters(nullptr);
+        app.release();
+        EXPECT_EQ(sim::liveLabels(), 0);
+    }
+    QString label(const QString &name, const QByteArray &body)
+    {
+        return dir.write(name, R"({"SimulatedLabel": 1)" + body + "}");
+    }
+    // "+" with the files a user would pick, or a cancel.
+    static void pick(TBatchDialog &dialog, std::optional<QStringList> files)
+    {
+        dialog.setFileChooser([files](QWidget *) { return files; });
+        child<QToolButton>(&dialog, "sbAddFiles")->click();
+    }
+    // "++" confirmed on `folder`.
+    static void addFromFolder(TBatchDialog &dialog, const QString &folder)
+    {
+        dialog.browseFolder()->setDirectory(folder);
+        whenModal([](QDialog *picker) { picker->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click(); });
+        child<QToolButton>(&dialog, "sbAddFilesFromFolders")->click();
+    }
+
+    TempDir dir;
+    QuillApp app{sim::createApplication()};
+    QStringList messages;
+};
+
+} // namespace
+
+TEST_F(BatchDialogs, CaptionsButtonsHintsAndSizes)
+{
+    const QString none;
+    const struct {
+        std::function<TBatchDialog *()> make;
+        QString caption, run, runText;
+        QSize minimum;
+        QString addHint, folderHint;
+        QStringList captions, browseButtons;
+    } cases[] = {
+        {[this] { return new TfrmSetPrinter(nullptr, app); }, QStringLiteral("Set Printer"), QStringLiteral("btnSet"),
+         QStringLiteral("Set"), QSize(495, 473), QStringLiteral("Add label files for which you would like to set printer"),
+         QStringLiteral("Add label files for which you would like to set printer from a folder and all its subfolders"),
+         {QStringLiteral("&Printer:")}, {}},
+        {[this] { return new TfrmSetPaths(nullptr, app); }, QStringLiteral("Set Paths"), QStringLiteral("btnSet"),
+         QStringLiteral("Set"), QSize(456, 466), QStringLiteral("Add label files for which you would like to set paths"),
+         QStringLiteral("Add label files for which you would like to set paths from a folder and all its subfolders"),
+         {QStringLiteral("&Old path:"), QStringLiteral("&New path:")},
+         {QStringLiteral("sbBrowseOldPath"), QStringLiteral("sbBrowseNewPath")}},
+        {[this] { return new TfrmSetVariable(nullptr, app); }, QStringLiteral("Set Variable"), QStringLiteral("btnSet"),
+         QStringLiteral("Set"), QSize(490, 520), none, none,
+         {QStringLiteral("&Variable name:"), QStringLiteral("&New length:")}, {}},
+        {[this] { return new TfrmGetScripts(nullptr, app); }, QStringLiteral("Extract Scripts"),
+         QStringLiteral("btnGetScripts"), QStringLiteral("Get scripts"), QSize(467, 434), none,
+         QStringLiteral("Add label files for which you would like to get VB scripts from a folder and all its subfolders"),
+         {QStringLiteral("&Destination path:")}, {QStringLiteral("SpeedButton1")}},
+    };
+    for (const auto &c : cases) {
+        std::unique_ptr<TBatchDialog> dialog(c.make());
+        SCOPED_TRACE(c.caption.toStdString());
+        EXPECT_EQ(dialog->windowTitle(), c.caption);
+        EXPECT_EQ(dialog->minimumSize(), c.minimum);
+        QPushButton *run = dialog->runButton();
+        EXPECT_EQ(run->objectName(), c.run);
+        EXPECT_EQ(run->text(), c.runText);
+        EXPECT_FALSE(run->isEnabled());
+        EXPECT_TRUE(run->isDefault());
+        EXPECT_EQ(child<QPushButton>(dialog.get(), "btnCancel")->text(), QStringLiteral("Close"));
+        EXPECT_EQ(child<QToolButton>(dialog.get(), "sbAddFiles")->text(), QStringLiteral("+"));
+        EXPECT_EQ(child<QToolButton>(dialog.get(), "sbAddFiles")->toolTip(), c.addHint);
+        EXPECT_EQ(child<QToolButton>(dialog.get(), "sbAddFilesFromFolders")->text(), QStringLiteral("++"));
+        EXPECT_EQ(child<QToolButton>(dialog.get(), "sbAddFilesFromFolders")->toolTip(), c.folderHint);
+        EXPECT_EQ(child<QListWidget>(dialog.get(), "lsbFiles")->count(), 0);
+        QStringList expectedCaptions = c.captions;
+        expectedCaptions << QStringLiteral("&Labels:");
+        expectedCaptions.sort();
+        EXPECT_EQ(labelTexts(dialog.get()), expectedCaptions);
+        for (const QString &name : c.browseButtons) {
+            auto *browse = dialog->findChild<QToolButton *>(name);
+            ASSERT_NE(browse, nullptr) << name.toStdString();
+            EXPECT_EQ(browse->text(), QStringLiteral("..."));
+            EXPECT_EQ(browse->toolTip(), QStringLiteral("Browse for path"));
+        }
+    }
+}
+
+TEST_F(BatchDialogs, RunButtonFollowsTheListAfterEveryAdd)
+{
+    const QString a = label(QStringLiteral("tree/a.lbl"), "");
+    const QString b = label(QStringLiteral("tree/sub/B.LBL"), "");
+    QDir().mkpath(dir.file(QStringLiteral("empty")));
+    TfrmSetPaths dialog(nullptr, app);
+    QPushButton *run = dialog.runButton();
+
+    pick(dialog, std::nullopt);
+    EXPECT_FALSE(run->isEnabled());
+    addFromFolder(dialog, dir.file(QStringLiteral("empty")));
+    EXPECT_FALSE(run->isEnabled());
+    EXPECT_TRUE(lines(&dialog).isEmpty());
+
+    addFromFolder(dialog, dir.file(QStringLiteral("tree/")));
+    EXPECT_TRUE(run->isEnabled());
+    EXPECT_EQ(lines(&dialog), (QStringList{a, b}));
+    addFromFolder(dialog, dir.file(QStringLiteral("tree/sub")));
+    EXPECT_EQ(lines(&dialog), (QStringList{a, b, b}));
+    EXPECT_EQ(dialog.files(), lines(&dialog));
+
+    pick(dialog, QStringList{b});
+    EXPECT_EQ(lines(&dialog), QStringList{b});
+    EXPECT_EQ(dialog.files(), QStringList{b});
+    pick(dialog, QStringList{});
+    EXPECT_FALSE(run->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(BatchDialogs, SetVariableRunsOnlyOnAWholeNumberAndDisablesItsButton)
+{
+    const QString l = label(QStringLiteral("l.lbl"), R"(, "Variables": [{"Name": "Batch", "Length": 10}])");
+    TfrmSetVariable dialog(nullptr, app);
+    pick(dialog, QStringList{l});
+    child<QLineEdit>(&dialog, "edtVariable")->setText(QStringLiteral("Batch"));
+    auto *length = child<QLineEdit>(&dialog, "edtNewLength");
+
+    length->setText(QStringLiteral("twelve"));
+    dialog.runButton()->click();
+    EXPECT_EQ(lines(&dialog), QStringList{l});
+    EXPECT_TRUE(dialog.runButton()->isEnabled());
+
+    length->setText(QStringLiteral(" 12"));
+    dialog.runButton()->click();
+    const QStringList log{QStringLiteral("Opening \"%1\"").arg(l),
+                          QStringLiteral("Changing variable length for variable \"Batch\" in \"%1\"").arg(l),
+                          QStringLiteral("Old length: 10; New length: 12"), QStringLiteral("Saving \"%1\"").arg(l),
+                          QStringLiteral("Done"), QStringLiteral(" ")};
+    EXPECT_EQ(lines(&dialog), log);
+    EXPECT_FALSE(dialog.runButton()->isEnabled());
+
+    // A bad number after a run leaves the log and the button alone.
+    length->clear();
+    dialog.runButton()->setEnabled(true);
+    dialog.runButton()->click();
+    EXPECT_EQ(lines(&dialog), log);
+    EXPECT_TRUE(dialog.runButton()->isEnabled());
+
+    // "+" cancelled enables the button (the list shows the log); the run goes over the same file.
+    dialog.runButton()->setEnabled(false);
+    pick(dialog, std::nullopt);
+    EXPECT_TRUE(dialog.runButton()->isEnabled());
+    length->setText(QStringLiteral("0"));
+    dialog.runButton()->click();
+    EXPECT_FALSE(dialog.runButton()->isEnabled()) << "disabled also after a run that failed";
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("at least 1"))) << messages[0].toStdString();
+    EXPECT_EQ(lines(&dialog), (QStringList{QStringLiteral("Opening \"%1\"").arg(l),
+                                           QStringLiteral("Changing variable length for variable \"Batch\" in \"%1\"").arg(l),
+                                           QStringLiteral("Old length: 12; New length: 0")}));
+}
+
+TEST_F(BatchDialogs, SetPrinterListsPrintersSortedWithTheDefaultSelected)
+{
+    setPrinters(std::make_shared<StubPrinters>(
+        QStringList{QStringLiteral("zeta"), QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("ALPHA")},
+        QStringLiteral("zeta")));
+    const QString l = label(QStringLiteral("l.lbl"), R"(, "PrinterName": "Old")");
+    {
+        TfrmSetPrinter dialog(nullptr, app);
+        dialog.show();
+        auto *printers = child<QComboBox>(&dialog, "cmbPrinters");
+        EXPECT_TRUE(printers->isEditable());
+        QStringList items;
+        for (int i = 0; i < printers->count(); ++i)
+            items << printers->itemText(i);
+        // Names that differ only in letter case are listed once, the first one given.
+        EXPECT_EQ(items, (QStringList{QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("zeta")}));
+        EXPECT_EQ(printers->currentText(), QStringLiteral("zeta"));
+
+        printers->setEditText(QStringLiteral("Typed by hand"));
+        pick(dialog, QStringList{l});
+        dialog.runButton()->click();
+        EXPECT_EQ(lines(&dialog), QStringList{l + QStringLiteral(" - Done.")});
+        EXPECT_TRUE(dialog.runButton()->isEnabled());
+        EXPECT_EQ(printers->count(), 3) << "a typed name is not added to the list";
+    }
+    EXPECT_EQ(QJsonDocument::fromJson(readAll(l)).object().value(QLatin1String("PrinterName")).toString(),
+              QStringLiteral("Typed by hand"));
+
+    setPrinters(std::make_shared<StubPrinters>(QStringList{QStringLiteral("b"), QStringLiteral("a")}, QString()));
+    TfrmSetPrinter first(nullptr, app);
+    first.show();
+    EXPECT_EQ(child<QComboBox>(&first, "cmbPrinters")->currentText(), QStringLiteral("a"));
+
+    setPrinters(std::make_shared<StubPrinters>(QStringList{}, QString()));
+    TfrmSetPrinter none(nullptr, app);
+    none.show();
+    EXPECT_EQ(child<QComboBox>(&none, "cmbPrinters")->currentText(), QString());
+}
+
+TEST_F(BatchDialogs, ExtractScriptsWriteErrorIsShownAndTheCursorRestored)
+{
+    const QString l = label(QStringLiteral("l.lbl"),
+                            R"(, "Functions": [{"Name": "F", "Kind": 9, "KindName": "QUILLScript", "Script": "#x"}])");
+    TfrmGetScripts dialog(nullptr, app);
+    pick(dialog, QStringList{l, l});
+    child<QLineEdit>(&dialog, "edtPath")->setText(dir.file(QStringLiteral("no/such/folder")));
+    dialog.runButton()->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Cannot create file \"%1\". ")
+                                           .arg(dir.file(QStringLiteral("no/such/folder/l.F.vbs")))))
+        << messages[0].toStdString();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(lines(&dialog), (QStringList{l, l}));
+    EXPECT_TRUE(dialog.runButton()->isEnabled());
+
+    // The browse button starts the shared picker at the box's folder and fills the box.
+    const QString start = dir.file(QStringLiteral("start"));
+    const QString out = dir.file(QStringLiteral("out"));
+    QDir().mkpath(start);
+    QDir().mkpath(out);
+    child<QLineEdit>(&dialog, "edtPath")->setText(start);
+    QString startedAt;
+    whenModal([&](QDialog *picker) {
+        auto *tree = picker->findChild<QTreeView *>(QStringLiteral("tvFolders"));
+        auto *model = qobject_cast<QFileSystemModel *>(tree->model());
+        startedAt = model->filePath(tree->currentIndex());
+        tree->setCurrentIndex(model->index(out));
+        picker->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    });
+    child<QToolButton>(&dialog, "SpeedButton1")->click();
+    EXPECT_EQ(startedAt, start);
+    EXPECT_EQ(child<QLineEdit>(&dialog, "edtPath")->text(), QDir::toNativeSeparators(out));
+    EXPECT_EQ(dialog.browseFolder()->Directory(), QDir::toNativeSeparators(out));
+
+    dialog.runButton()->click();
+    EXPECT_EQ(lines(&dialog), (QStringList{l + QStringLiteral(" - 1 script saved."), l + QStringLiteral(" - 1 script saved.")}));
+    EXPECT_EQ(readAll(out + QStringLiteral("/l.F.vbs")), QByteArray("x\r\n"));
+}

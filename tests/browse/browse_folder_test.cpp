@@ -1,0 +1,149 @@
+#include "browse/browse_folder.h"
+
+#include "browse/path_shortening.h"
+#include "support/temp_dir.h"
+#include "widget_helpers.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace strovex;
+using strovex::test::TempDir;
+using strovex::test::whenModal;
+
+namespace {
+
+struct PickerView {
+    QTreeView *tree;
+    QLabel *status;
+    QPushButton *confirm;
+    QPushButton *cancel;
+    QFileSystemModel *model;
+};
+
+PickerView viewOf(QDialog *dialog)
+{
+    auto *tree = dialog->findChild<QTreeView *>(QStringLiteral("tvFolders"));
+    auto *buttons = dialog->findChild<QDialogButtonBox *>();
+    return {tree, dialog->findChild<QLabel *>(QStringLiteral("lblStatus")), buttons->button(QDialogButtonBox::Ok),
+            buttons->button(QDialogButtonBox::Cancel), qobject_cast<QFileSystemModel *>(tree->model())};
+}
+
+QString selectedPath(const PickerView &view)
+{
+    return QDir::toNativeSeparators(view.model->filePath(view.tree->currentIndex()));
+}
+
+class Picker : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        owner.setGeometry(100, 80, 600, 400);
+        owner.show();
+        picker.setFlags(TBrowseInfoFlag::bfFileSysDirsOnly | TBrowseInfoFlag::bfStatusText);
+        picker.setShowPathInStatusArea(true);
+        QDir().mkpath(dir.file(QStringLiteral("start")));
+        QDir().mkpath(dir.file(QStringLiteral("A folder with quite a long name/and one more level below")));
+    }
+    TempDir dir;
+    QWidget owner;
+    TBrowseFolder picker{&owner};
+};
+
+} // namespace
+
+TEST_F(Picker, CancelKeepsTheStartFolderWhichWasSelectedAndShown)
+{
+    const QString start = dir.file(QStringLiteral("start"));
+    picker.setDirectory(start);
+    QString shown, selected;
+    bool confirmEnabled = false;
+    whenModal([&](QDialog *dialog) {
+        const PickerView view = viewOf(dialog);
+        selected = selectedPath(view);
+        shown = view.status->text();
+        confirmEnabled = view.confirm->isEnabled();
+        view.cancel->click();
+    });
+    EXPECT_FALSE(picker.Execute());
+    EXPECT_EQ(picker.Directory(), start);
+    EXPECT_EQ(selected, start);
+    EXPECT_EQ(shown, shortenPath(start, QDir::separator()));
+    EXPECT_TRUE(confirmEnabled);
+}
+
+TEST_F(Picker, ConfirmReturnsTheSelectedFolderAndTheStatusFollowsTheSelection)
+{
+    picker.setDirectory(dir.file(QStringLiteral("start")));
+    const QString deep = dir.file(QStringLiteral("A folder with quite a long name/and one more level below"));
+    QString shown;
+    whenModal([&](QDialog *dialog) {
+        const PickerView view = viewOf(dialog);
+        view.tree->setCurrentIndex(view.model->index(deep));
+        shown = view.status->text();
+        view.confirm->click();
+    });
+    ASSERT_TRUE(picker.Execute());
+    EXPECT_EQ(picker.Directory(), QDir::toNativeSeparators(deep));
+    EXPECT_GT(deep.size(), 35);
+    EXPECT_EQ(shown, shortenPath(QDir::toNativeSeparators(deep), QDir::separator()));
+    EXPECT_TRUE(shown.contains(QStringLiteral("...")));
+}
+
+TEST_F(Picker, RootComesBackWithItsSeparator)
+{
+    const QString root = QDir::rootPath();
+    whenModal([&](QDialog *dialog) {
+        const PickerView view = viewOf(dialog);
+        view.tree->setCurrentIndex(view.model->index(root));
+        view.confirm->click();
+    });
+    ASSERT_TRUE(picker.Execute());
+    EXPECT_EQ(picker.Directory(), QDir::toNativeSeparators(root));
+}
+
+TEST_F(Picker, ConfirmOnlyWhileTheSelectionHasAPath)
+{
+    // A start folder that does not exist is ignored; the selection is the view's own.
+    picker.setDirectory(dir.file(QStringLiteral("does-not-exist")));
+    bool enabledWithout = true, enabledWith = false;
+    QString shownWithout = QStringLiteral("unset"), selectedAtStart;
+    whenModal([&](QDialog *dialog) {
+        const PickerView view = viewOf(dialog);
+        selectedAtStart = selectedPath(view);
+        view.tree->setCurrentIndex(QModelIndex());
+        enabledWithout = view.confirm->isEnabled();
+        shownWithout = view.status->text();
+        view.tree->setCurrentIndex(view.model->index(dir.path()));
+        enabledWith = view.confirm->isEnabled();
+        view.cancel->click();
+    });
+    EXPECT_FALSE(picker.Execute());
+    EXPECT_NE(selectedAtStart, dir.file(QStringLiteral("does-not-exist")));
+    EXPECT_FALSE(enabledWithout);
+    EXPECT_TRUE(shownWithout.isEmpty());
+    EXPECT_TRUE(enabledWith);
+    EXPECT_EQ(picker.Directory(), dir.file(QStringLiteral("does-not-exist")));
+}
+
+TEST_F(Picker, PlacedOverTheForegroundWindowAQuarterDown)
+{
+    owner.activateWindow();
+    QApplication::setActiveWindow(&owner);
+    QRect placed;
+    QRect area;
+    whenModal([&](QDialog *dialog) {
+        placed = dialog->frameGeometry();
+        area = owner.frameGeometry();
+        viewOf(dialog).cancel->click();
+    });
+    picker.Execute();
+    EXPECT_EQ(placed.left(), area.center().x() - placed.width() / 2);
+    EXPECT_EQ(placed.top(), area.top() + area.height() / 4);
+}
