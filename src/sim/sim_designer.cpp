@@ -87,7 +87,8 @@ QString argForLog(const Value &value)
 
 // Counts the call and applies the process-wide knobs. Throws when a knob says
 // this call fails.
-void beforeCall(const QString &objectPath, const char *member, CallKind kind, std::span<const Value> args)
+void beforeCall(const detail::Document *doc, const QString &objectPath, const detail::Member *member, int dispId, CallKind kind,
+                std::span<const Value> args)
 {
     ++g_callCount;
     std::uint64_t n = 0;
@@ -100,8 +101,11 @@ void beforeCall(const QString &objectPath, const char *member, CallKind kind, st
             QStringList shown;
             for (const Value &arg : args)
                 shown << argForLog(arg);
-            const QString line = QString::number(n) + QLatin1Char('\t') + objectPath + QLatin1Char('\t')
-                + QLatin1String(member) + QLatin1Char('\t') + QLatin1String(kindName(kind)) + QLatin1Char('\t')
+            // The path is made only here: building it on every call would cost a benchmark.
+            const QString path = doc ? QFileInfo(doc->filePath).fileName() + QLatin1Char(':') + objectPath : objectPath;
+            const QString name = member ? QLatin1String(member->name) : QLatin1Char('#') + QString::number(dispId);
+            const QString line = QString::number(n) + QLatin1Char('\t') + path + QLatin1Char('\t') + name
+                + QLatin1Char('\t') + QLatin1String(kindName(kind)) + QLatin1Char('\t')
                 + shown.join(QLatin1String(", ")) + QLatin1Char('\n');
             g_logFile->write(line.toUtf8());
             g_logFile->flush();
@@ -182,9 +186,7 @@ Value SimObject::invoke(int dispId, CallKind kind, std::span<const Value> args)
             break;
         }
     }
-    const QString logPath = doc_ ? QFileInfo(doc_->filePath).fileName() + QLatin1Char(':') + path_ : path_;
-    const QByteArray unknownName = "#" + QByteArray::number(dispId);
-    beforeCall(logPath, found ? found->name : unknownName.constData(), kind, args);
+    beforeCall(doc_.get(), path_, found, dispId, kind, args);
 
     if (!found)
         raise(QStringLiteral("Unknown name: %1 has no member with DispID %2.").arg(path_.isEmpty() ? QStringLiteral("The label") : path_).arg(dispId));
