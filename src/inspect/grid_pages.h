@@ -1,0 +1,112 @@
+#pragma once
+// The four grid pages of the label view. One GridPage shows a GridModel in a
+// tree view under its caption; the subclasses add their fill and what a
+// double-click or the context menu does.
+
+#include "automation/designer.h"
+#include "inspect/label_rows.h"
+
+#include <QWidget>
+
+class QLabel;
+class QMenu;
+class QTreeView;
+
+namespace strovex {
+
+class GridPage : public QWidget {
+    Q_OBJECT
+public:
+    QLabel *caption() const { return caption_; }
+    QTreeView *view() const { return view_; }
+    GridModel *gridModel() const { return model_; }
+
+    // Widens or narrows every column to its longest text (title included),
+    // never below the column's minimum width.
+    void fitColumns();
+
+protected:
+    // Takes ownership of `model`.
+    GridPage(const char *pageName, const char *captionName, const char *captionText, const char *viewName,
+             GridModel *model, QWidget *parent);
+
+    // Runs a fill, then shows its rows, also those read before a failure
+    // (which is passed on). After a fill of at least one row the caption
+    // changes and the columns are fitted.
+    template<class Row, class Fill>
+    void showFill(RowGridModel<Row> &model, QString (*caption)(int), Fill fill)
+    {
+        std::vector<Row> rows;
+        try {
+            fill(rows);
+        } catch (...) {
+            model.setRows(std::move(rows));
+            throw;
+        }
+        const int count = int(rows.size());
+        model.setRows(std::move(rows));
+        applyCaption(caption(count));
+    }
+
+private:
+    void applyCaption(const QString &text);
+    void keepMinimumWidth(int column, int oldSize, int newSize);
+
+    QLabel *caption_;
+    QTreeView *view_;
+    GridModel *model_;
+};
+
+class ObjectsPage : public GridPage {
+    Q_OBJECT
+public:
+    explicit ObjectsPage(QWidget *parent = nullptr);
+    // FillObjects: throws AutomationError when a designer call fails.
+    void fill(const IQuillmark &label, const IObjectList &objects);
+    ObjectGridModel &model() const { return static_cast<ObjectGridModel &>(*gridModel()); }
+
+};
+
+class VariablesPage : public GridPage {
+    Q_OBJECT
+public:
+    explicit VariablesPage(QWidget *parent = nullptr);
+    // FillVariables: throws AutomationError when a designer call fails.
+    void fill(const IVariableList &variables, const IVariableList &otherVariables);
+    VariableGridModel &model() const { return static_cast<VariableGridModel &>(*gridModel()); }
+    QMenu *contextMenu() const { return menu_; }
+
+    // Asks for a file name and writes the export; errors are reported to the user.
+    void mmiExportToFileClick();
+    // Writes the rows in display order to `path`; throws FileError.
+    void exportToFile(const QString &path) const;
+
+private:
+    QMenu *menu_;
+};
+
+class DatabasesPage : public GridPage {
+    Q_OBJECT
+public:
+    explicit DatabasesPage(QWidget *parent = nullptr);
+    // FillDatabases: throws AutomationError when a designer call fails.
+    void fill(const IDatabaseList &databases);
+    DatabaseGridModel &model() const { return static_cast<DatabaseGridModel &>(*gridModel()); }
+    // Opens the properties of the focused row; nothing without one.
+    void vstDatabasesDblClick();
+
+};
+
+class FunctionsPage : public GridPage {
+    Q_OBJECT
+public:
+    explicit FunctionsPage(QWidget *parent = nullptr);
+    // FillFunctions: throws AutomationError when a designer call fails.
+    void fill(const IFunctionList &functions);
+    FunctionGridModel &model() const { return static_cast<FunctionGridModel &>(*gridModel()); }
+    // Opens the script viewer for the focused row when it is a script function.
+    void vstFunctionsDblClick();
+
+};
+
+} // namespace strovex
