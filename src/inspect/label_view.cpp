@@ -1,6 +1,8 @@
 #include "inspect/label_view.h"
 
 #include "app/error_boundary.h"
+#include "inspect/grid_pages.h"
+#include "inspect/label_info_page.h"
 #include "inspect/label_lists.h"
 #include "platform/platform_info.h"
 
@@ -11,7 +13,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QStackedWidget>
@@ -85,38 +86,15 @@ TLabelInfo::TLabelInfo(QWidget *parent) : QWidget(parent)
     imgLabelPreview_->installEventFilter(this);
     tpgcInfo_->addWidget(previewPage);
 
-    // Page 1: label information, with the open time hidden until revealed.
-    auto *infoPage = new QWidget;
-    infoPage->setObjectName(QStringLiteral("ttbsLabelInfo"));
-    auto *infoLayout = new QVBoxLayout(infoPage);
-    auto *openRow = new QHBoxLayout;
-    lblOpenedIn_ = new QLabel(QStringLiteral("Opened in:"), infoPage);
-    lblOpenedIn_->setObjectName(QStringLiteral("lblOpenedIn"));
-    edtOpenTime_ = new QLineEdit(infoPage);
-    edtOpenTime_->setObjectName(QStringLiteral("edtOpenTime"));
-    edtOpenTime_->setReadOnly(true);
-    lblMs_ = new QLabel(QStringLiteral("ms"), infoPage);
-    lblMs_->setObjectName(QStringLiteral("lblMs"));
-    for (QWidget *w : {static_cast<QWidget *>(lblOpenedIn_), static_cast<QWidget *>(edtOpenTime_), static_cast<QWidget *>(lblMs_)}) {
-        openRow->addWidget(w);
-        w->hide();
-    }
-    openRow->addStretch(1);
-    infoLayout->addLayout(openRow);
-    infoLayout->addStretch(1);
-    tpgcInfo_->addWidget(infoPage);
-
-    // Pages 2 to 5: the grids.
-    const struct {
-        const char *page, *caption;
-    } grids[] = {{"ttbsObjectInfo", "&Object information:"},
-                 {"ttbsVariableInfo", "&Variable information:"},
-                 {"ttbsDatabaseInfo", "&Database information:"},
-                 {"ttbsFunctionInfo", "&Function information:"}};
-    for (const auto &g : grids) {
-        auto *placeholder = new QWidget;
-        tpgcInfo_->addWidget(captionedPage(QString::fromLatin1(g.page), QString::fromLatin1(g.caption), placeholder));
-    }
+    // Page 1: label information, with the open time hidden until revealed; pages 2 to 5: the grids.
+    labelInfoPage_ = new LabelInfoPage;
+    objectsPage_ = new ObjectsPage;
+    variablesPage_ = new VariablesPage;
+    databasesPage_ = new DatabasesPage;
+    functionsPage_ = new FunctionsPage;
+    for (QWidget *page : std::initializer_list<QWidget *>{labelInfoPage_, objectsPage_, variablesPage_, databasesPage_,
+                                                          functionsPage_})
+        tpgcInfo_->addWidget(page);
 
     // Pages 6 and 7: sorted lists.
     tlsbFonts_ = new QListWidget;
@@ -167,13 +145,18 @@ bool TLabelInfo::LoadLabel(const QuillApp &connection, const QString &path)
     functions_ = label_.Functions();
     otherVariables_ = label_.OtherVariables();
 
+    labelInfoPage_->fill(label_);
+    objectsPage_->fill(label_, objects_);
+    variablesPage_->fill(variables_, otherVariables_);
+    databasesPage_->fill(databases_);
+    functionsPage_->fill(functions_);
     FillFonts();
     FillDependentFiles();
 
     const qint64 t1 = clock.elapsed();
     RefreshPreview();
     const qint64 t2 = clock.elapsed();
-    edtOpenTime_->setText(QStringLiteral("%1 (%2)").arg(t1).arg(t2));
+    labelInfoPage_->setOpenTime(QStringLiteral("%1 (%2)").arg(t1).arg(t2));
 
     tlsbInfoType_->setCurrentRow(0);
     showPage(0);
@@ -207,9 +190,7 @@ void TLabelInfo::RefreshPreview()
 
 void TLabelInfo::RevealOpenTime()
 {
-    lblOpenedIn_->show();
-    edtOpenTime_->show();
-    lblMs_->show();
+    labelInfoPage_->revealOpenTime();
 }
 
 void TLabelInfo::FillFonts()

@@ -15,6 +15,12 @@ class QFrame;
 
 namespace strovex {
 
+class LabelInfoPage;
+class ObjectsPage;
+class VariablesPage;
+class DatabasesPage;
+class FunctionsPage;
+
 class TLabelInfo : public QWidget {
     Q_OBJECT
 public:
@@ -41,6 +47,13 @@ public:
 
     int currentPageIndex() const;
 
+    // The information pages, for what reads their rows (search, export).
+    LabelInfoPage *labelInfoPage() const { return labelInfoPage_; }
+    ObjectsPage *objectsPage() const { return objectsPage_; }
+    VariablesPage *variablesPage() const { return variablesPage_; }
+    DatabasesPage *databasesPage() const { return databasesPage_; }
+    FunctionsPage *functionsPage() const { return functionsPage_; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -63,9 +76,11 @@ private:
     QLabel *imgLabelPreview_ = nullptr;
     QListWidget *tlsbFonts_ = nullptr;
     QListWidget *tlsbFiles_ = nullptr;
-    QLabel *lblOpenedIn_ = nullptr;
-    QLineEdit *edtOpenTime_ = nullptr;
-    QLabel *lblMs_ = nullptr;
+    LabelInfoPage *labelInfoPage_ = nullptr;
+    ObjectsPage *objectsPage_ = nullptr;
+    VariablesPage *variablesPage_ = nullptr;
+    DatabasesPage *databasesPage_ = nullptr;
+    FunctionsPage *functionsPage_ = nullptr;
 };
 
 } // namespace strovex
