@@ -41,7 +41,11 @@ StoredValue binaryOf(double value)
 // through the registry API checks what the store really wrote.
 class RegistryStoreTest : public ::testing::Test {
 protected:
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, toWide(path).c_str()); }
+    void TearDown() override
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, toWide(path).c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\StrovexWinTests"); // only once it is empty
+    }
 
     void setRaw(const wchar_t *name, DWORD type, const void *data, DWORD size)
     {

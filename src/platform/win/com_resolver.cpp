@@ -20,8 +20,10 @@ bool initialiseCom()
     // Never uninitialised: the apartment lives as long as the process, so no
     // designer object outlives it.
     std::call_once(comOnce, [] { comState = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); });
-    // S_FALSE: someone entered the apartment before us, which is just as good.
-    return SUCCEEDED(comState);
+    // S_FALSE: someone entered the apartment before us (the toolkit's OLE set-up
+    // does), which is just as good. A thread already in the multi-threaded
+    // apartment can still create and call objects.
+    return SUCCEEDED(comState) || comState == RPC_E_CHANGED_MODE;
 }
 
 DispatchRef ComResolver::create(const std::u16string &progId)
@@ -63,3 +65,15 @@ ComResolver &comResolver()
 }
 
 } // namespace strovex::win
+
+namespace strovex {
+
+// The platform's resolver that platform_info.h declares; on Windows it is COM.
+ProgIdResolver &designerResolver();
+
+ProgIdResolver &designerResolver()
+{
+    return win::comResolver();
+}
+
+} // namespace strovex

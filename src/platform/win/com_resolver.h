@@ -7,7 +7,7 @@ namespace strovex::win {
 
 // Enters the single-threaded apartment on the calling thread the first time it
 // is called (the user-interface thread); later calls do nothing. False when COM
-// could not be initialised there.
+// cannot be used there.
 bool initialiseCom();
 
 class ComResolver final : public ProgIdResolver {
@@ -19,7 +19,7 @@ public:
     DispatchRef create(const std::u16string &progId) override;
 };
 
-// The one resolver of the Windows build.
+// The one resolver of the Windows build; strovex::designerResolver() returns it.
 ComResolver &comResolver();
 
 } // namespace strovex::win

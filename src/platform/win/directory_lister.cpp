@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace strovex::win {
 
 bool WinDirectoryLister::list(const std::u16string &folder, std::vector<DirEntry> &out)
@@ -56,3 +58,15 @@ bool WinDirectoryLister::identity(const std::u16string &folder, std::uint64_t &v
 }
 
 } // namespace strovex::win
+
+namespace strovex {
+
+// The native lister the recursive file search asks for (declared with it).
+std::shared_ptr<DirectoryLister> createNativeDirectoryLister();
+
+std::shared_ptr<DirectoryLister> createNativeDirectoryLister()
+{
+    return std::make_shared<win::WinDirectoryLister>();
+}
+
+} // namespace strovex

@@ -6,6 +6,7 @@
 
 namespace strovex::win {
 
+// strovex::createNativeDirectoryLister() gives one of these on Windows.
 class WinDirectoryLister final : public DirectoryLister {
 public:
     // Replaces `out` with the entries of `folder`; false when it cannot be read.
