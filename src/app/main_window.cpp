@@ -4,7 +4,12 @@
 #include "app/error_boundary.h"
 #include "automation/resolver.h"
 #include "inspect/label_view.h"
+#include "output/generator_actions.h"
 #include "platform/platform_info.h"
+#include "tools/get_scripts_dialog.h"
+#include "tools/set_paths_dialog.h"
+#include "tools/set_printer_dialog.h"
+#include "tools/set_variable_dialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,18 +29,28 @@
 namespace strovex {
 namespace {
 
-// The file-name part: whatever follows the last separator of either kind.
-QString fileNamePart(const QString &path)
+// A batch tool: modal, owned by the window, borrowing its connection, gone when closed.
+template<class Dialog>
+void runTool(TfrmMain *window, const QuillApp &connection)
 {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(cut + 1);
+    Dialog dialog(window, connection);
+    dialog.exec();
 }
 
-QString extensionOf(const QString &path)
+LabelHandles handlesOf(const TLabelInfo &view)
 {
-    const QString name = fileNamePart(path);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot);
+    return LabelHandles{view.FLabel(), view.FVariables(), view.FObjects(), view.FFunctions(), view.FDatabases()};
+}
+
+// The window's own save dialog, set up for one request.
+QString runOwnSaveDialog(QFileDialog *dialog, const SaveDialogRequest &request)
+{
+    dialog->setNameFilters(request.filters);
+    dialog->setDefaultSuffix(request.defaultSuffix);
+    dialog->selectFile(request.proposedName);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return {};
+    return dialog->selectedFiles().front();
 }
 
 } // namespace
@@ -132,16 +147,14 @@ void TfrmMain::createMenus()
     search->menuAction()->setVisible(false);
     addAction(actSearchFind_); // the shortcut works while its menu is hidden
 
-    actToolsSetPrinter_ = new QAction(QStringLiteral("&Set printer..."), this);
-    actToolsSetPrinter_->setObjectName(QStringLiteral("actToolsSetPrinter"));
-    actToolsSetPaths_ = new QAction(QStringLiteral("Set &paths..."), this);
-    actToolsSetPaths_->setObjectName(QStringLiteral("actToolsSetPaths"));
-    actToolsSetVariableLength_ = new QAction(QStringLiteral("Set &variable length"), this);
-    actToolsSetVariableLength_->setObjectName(QStringLiteral("actToolsSetVariableLength"));
+    actToolsSetPrinter_ = makeAction("actToolsSetPrinter", QStringLiteral("&Set printer..."), &TfrmMain::actToolsSetPrinterExecute);
+    actToolsSetPaths_ = makeAction("actToolsSetPaths", QStringLiteral("Set &paths..."), &TfrmMain::actToolsSetPathsExecute);
+    actToolsSetVariableLength_ = makeAction("actToolsSetVariableLength", QStringLiteral("Set &variable length"),
+                                            &TfrmMain::actToolsSetVariableLengthExecute);
     actToolsCreateJobFile_ = makeAction("actToolsCreateJobFile", QStringLiteral("&Create command file"), &TfrmMain::actToolsCreateJobFile);
     actToolsCreateGraph_ = makeAction("actToolsCreateGraph", QStringLiteral("Create &graph"), &TfrmMain::actToolsCreateGraph);
-    actToolsGetVBScripts_ = new QAction(QStringLiteral("Extract VB Scripts from &label file..."), this);
-    actToolsGetVBScripts_->setObjectName(QStringLiteral("actToolsGetVBScripts"));
+    actToolsGetVBScripts_ = makeAction("actToolsGetVBScripts", QStringLiteral("Extract VB Scripts from &label file..."),
+                                       &TfrmMain::actToolsGetVBScriptsExecute);
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
@@ -277,7 +290,7 @@ void TfrmMain::handleDroppedFiles(const QStringList &paths)
     if (paths.isEmpty())
         return;
     const QString &first = paths.front();
-    if (extensionOf(first).toUpper() == QStringLiteral(".LBL"))
+    if (fileExtension(first).toUpper() == QStringLiteral(".LBL"))
         OpenLabelFile(first);
 }
 
@@ -354,10 +367,38 @@ void TfrmMain::actSearchFindExecute()
 
 void TfrmMain::actToolsCreateJobFile()
 {
+    if (const TLabelInfo *view = activeView()) {
+        actToolsCreateJobFileExecute(this, handlesOf(*view), lastCommandFileName_,
+                                     [this](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(SaveDialog_, r); });
+    }
 }
 
 void TfrmMain::actToolsCreateGraph()
 {
+    if (const TLabelInfo *view = activeView()) {
+        actToolsCreateGraphExecute(this, handlesOf(*view), view->FFileName(),
+                                   [this](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(SaveDialog2_, r); });
+    }
+}
+
+void TfrmMain::actToolsSetPrinterExecute()
+{
+    runTool<TfrmSetPrinter>(this, quillApp_);
+}
+
+void TfrmMain::actToolsSetPathsExecute()
+{
+    runTool<TfrmSetPaths>(this, quillApp_);
+}
+
+void TfrmMain::actToolsSetVariableLengthExecute()
+{
+    runTool<TfrmSetVariable>(this, quillApp_);
+}
+
+void TfrmMain::actToolsGetVBScriptsExecute()
+{
+    runTool<TfrmGetScripts>(this, quillApp_);
 }
 
 } // namespace strovex

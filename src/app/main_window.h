@@ -59,12 +59,17 @@ private:
     void actSearchFindExecute();
     void actToolsCreateJobFile();
     void actToolsCreateGraph();
+    void actToolsSetPrinterExecute();
+    void actToolsSetPathsExecute();
+    void actToolsSetVariableLengthExecute();
+    void actToolsGetVBScriptsExecute();
 
     ProgIdResolver *resolver_;
     QuillApp quillApp_;
     bool shown_ = false;
     bool closed_ = false;
     QStringList startupFiles_;
+    QString lastCommandFileName_; // SaveDialog proposes the name last chosen in it
 
     QTabWidget *PageControl1_ = nullptr;
     QSplitter *Splitter1_ = nullptr;

@@ -4,6 +4,9 @@
 #include "support/temp_dir.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include "platform/launcher.h"
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -217,4 +220,59 @@ TEST_F(AppTest, TheVersion5DesignerIsUsedWhenVersion6IsMissing)
     TfrmMain &w = start();
     EXPECT_TRUE(w.connection());
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(AppTest, EachBatchToolOpensModallyWithTheConnectionAndGoesWhenClosed)
+{
+    TfrmMain &w = start();
+    const char *tools[][2] = {{"actToolsSetPrinter", "TfrmSetPrinter"}, {"actToolsSetPaths", "TfrmSetPaths"},
+                              {"actToolsSetVariableLength", "TfrmSetVariable"}, {"actToolsGetVBScripts", "TfrmGetScripts"}};
+    for (const auto &tool : tools) {
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal) {
+                seen = QString::fromLatin1(modal->metaObject()->className());
+                modal->close();
+            }
+        });
+        action(&w, tool[0])->trigger();
+        EXPECT_TRUE(seen.endsWith(QString::fromLatin1(tool[1]))) << tool[0] << " opened " << seen.toStdString();
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(AppTest, CommandFileGoesThroughTheWindowsSaveDialogWhichKeepsTheLastName)
+{
+    struct RecordingLauncher : Launcher {
+        QStringList edited;
+        bool openInTextEditor(const QString &path) override { edited << path; return true; }
+        bool openWithAssociatedProgram(const QString &) override { return true; }
+    };
+    auto recorder = std::make_shared<RecordingLauncher>();
+    setLauncher(recorder);
+    TempDir dir;
+    TfrmMain &w = start();
+    w.OpenLabelFile(fixture("box.lbl"));
+    const QString target = dir.file(QStringLiteral("print.job"));
+    auto *dialog = w.findChild<QFileDialog *>(QStringLiteral("SaveDialog"));
+    ASSERT_NE(dialog, nullptr);
+    QTimer::singleShot(0, [&] {
+        dialog->selectFile(target);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    action(&w, "actToolsCreateJobFile")->trigger();
+    EXPECT_TRUE(QFileInfo::exists(target));
+    EXPECT_EQ(recorder->edited, QStringList{target});
+
+    QString proposed;
+    QTimer::singleShot(0, [&] {
+        proposed = dialog->selectedFiles().value(0);
+        dialog->reject();
+    });
+    action(&w, "actToolsCreateJobFile")->trigger();
+    EXPECT_EQ(proposed, target);
+    EXPECT_EQ(recorder->edited.size(), 1);
+    setLauncher(nullptr);
 }
