@@ -23,7 +23,10 @@ strovex_windows_tests() (
     cmake --build "$build" -j2 || return 1
 
     # A prefix of its own, made fresh, without the Mono and Gecko installers.
+    # Wine names files in the Unix locale's character set: UTF-8, so that names
+    # outside ASCII can be tested whatever locale the machine runs in.
     export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export LANG=C.UTF-8 LC_ALL=C.UTF-8
     rm -rf "$WINEPREFIX"
     echo "Windows side: preparing a Wine prefix"
     timeout 300 wineboot --init >/dev/null 2>&1 || { echo "Windows side: wineboot failed" >&2; return 1; }

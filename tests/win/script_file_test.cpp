@@ -52,12 +52,14 @@ TEST(ScriptFile, Utf16WhenACharacterWouldBeLost)
 
 TEST(ScriptFile, SystemCodePageByDefault)
 {
-    // Whatever the system's code page is, plain ASCII stays 8-bit, and a
-    // character from outside it forces UTF-16.
+    // Plain ASCII stays 8-bit whatever the system's code page; Malayalam is in
+    // no ANSI code page, so it forces UTF-16 unless the code page is UTF-8.
     EXPECT_EQ(scriptFileBytes(u"WScript.Echo 1"), "WScript.Echo 1\r\n");
-    const char16_t foreign = GetACP() == 1251 ? u'\u00E9' : u'\u0416';
-    const std::u16string script = std::u16string(u"x = ") + foreign;
-    EXPECT_EQ(scriptFileBytes(script), utf16WithBom(script + u"\r\n"));
+    const std::u16string script = u"x = \u0D05";
+    if (GetACP() == CP_UTF8)
+        EXPECT_EQ(scriptFileBytes(script), "x = \xE0\xB4\x85\r\n");
+    else
+        EXPECT_EQ(scriptFileBytes(script), utf16WithBom(script + u"\r\n"));
 }
 
 TEST(ScriptFile, WrittenInOneGoUnderAnyName)

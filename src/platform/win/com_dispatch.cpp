@@ -114,6 +114,8 @@ Value fromInteger(long long value)
 Value fromVariant(const VARIANT &v)
 {
     if (v.vt & VT_BYREF) {
+        if (!v.byref)
+            return std::monostate();
         // A copy through the reference (one level, VT_VARIANT included).
         Variants direct(1);
         const HRESULT hr = VariantCopyInd(&direct[0], const_cast<VARIANT *>(&v));
