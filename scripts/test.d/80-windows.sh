@@ -6,7 +6,7 @@
 strovex_windows_tests() (
     local build="$STROVEX_ROOT/build-win"
 
-    if ! ensure_packages g++-mingw-w64-x86-64-posix wine wine64 \
+    if ! ensure_packages g++-mingw-w64-x86-64-posix wine wine64 googletest cmake ninja-build \
         || ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null; then
         if [ -n "${CI:-}" ]; then
             echo "Windows side: MinGW-w64 or Wine could not be installed" >&2
