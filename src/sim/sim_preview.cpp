@@ -131,7 +131,10 @@ void drawText(Canvas &canvas, const QString &text, int x0, int y0, int x1, int y
             if (ch == QLatin1Char('\n'))
                 continue;
         }
-        const ushort code = ch.unicode();
+        ushort code = ch.unicode();
+        // Accented Latin letters are drawn as their base letter (Č as C).
+        if (code > 126 && ch.decompositionTag() == QChar::Canonical)
+            code = ch.decomposition().front().unicode();
         const unsigned char *glyph = (code >= 32 && code <= 126) ? kFont[code - 32] : kBox;
         if (ch.isLowSurrogate())
             continue; // the high half already drew the box
