@@ -61,6 +61,7 @@ TfrmMain::TfrmMain(ProgIdResolver *resolver, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Strovex"));
     setAcceptDrops(true);
+    settings_ = TSimpleSettings::Create<TMainFormSettings>(TMainFormSettings::kRegistryKey, true);
 
     Splitter1_ = new QSplitter(Qt::Vertical, this);
     Splitter1_->setObjectName(QStringLiteral("Splitter1"));
@@ -106,6 +107,8 @@ TfrmMain::TfrmMain(ProgIdResolver *resolver, QWidget *parent)
 
 TfrmMain::~TfrmMain()
 {
+    storeBounds();
+    settings_.reset(); // writes them
     qApp->removeEventFilter(this);
     ReleaseAllLabels();
 }
@@ -181,8 +184,57 @@ void TfrmMain::showEvent(QShowEvent *event)
     if (shown_)
         return;
     shown_ = true;
+    applyStoredBounds();
     // After the window is on screen, as a first showing would.
     QTimer::singleShot(0, this, [this] { runGuarded(this, [this] { FormShow(); }); });
+}
+
+// Where the stored position would leave the title bar out of reach (a screen
+// that has gone, a changed layout), the window opens centred instead.
+static bool titleBarOnAScreen(const QRect &bounds)
+{
+    const QRect titleBar(bounds.topLeft(), QSize(bounds.width(), std::min(bounds.height(), 32)));
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect shown = screen->availableGeometry().intersected(titleBar);
+        if (!shown.isEmpty() && shown.width() >= std::min(bounds.width(), 100))
+            return true;
+    }
+    return false;
+}
+
+void TfrmMain::applyStoredBounds()
+{
+    const TMainFormSettings &s = *settings_;
+    resize(s.Width, s.Height);
+    const QRect stored(s.Left, s.Top, width(), height());
+    if (s.Left != -1 && s.Top != -1 && titleBarOnAScreen(stored)) {
+        move(s.Left, s.Top);
+    } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    if (s.IsMaximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+// Width and Height are the size without the frame and Left and Top the frame's
+// corner: what resize() and move() take back, so the bounds round-trip even
+// where the frame is not known before the window is shown. A maximized window
+// leaves its maximized size; a minimized one its size before minimizing.
+void TfrmMain::storeBounds()
+{
+    if (!shown_)
+        return; // it never got its stored bounds: keep them as they were
+    TMainFormSettings &s = *settings_;
+    QRect bounds(pos(), size());
+    if (isMinimized() && !isMaximized()) {
+        const QPoint frameOffset = geometry().topLeft() - pos();
+        bounds = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size());
+    }
+    s.Width = bounds.width();
+    s.Height = bounds.height();
+    s.Left = bounds.left();
+    s.Top = bounds.top();
+    s.IsMaximized = isMaximized();
 }
 
 void TfrmMain::FormShow()

@@ -2,6 +2,7 @@
 // The main window: the designer connection, one page per opened label, the
 // menus, the batch tools and the (hidden until used) search pane.
 
+#include "app/settings_main_form.h"
 #include "automation/designer.h"
 
 #include <QMainWindow>
@@ -51,6 +52,8 @@ protected:
 private:
     void createMenus();
     void FormShow();
+    void applyStoredBounds();
+    void storeBounds();
     void closePage(int index);
     void actFileCloseExecute();
     void actFileCloseAllExecute();
@@ -70,6 +73,7 @@ private:
     bool closed_ = false;
     QStringList startupFiles_;
     QString lastCommandFileName_; // SaveDialog proposes the name last chosen in it
+    SettingsPtr<TMainFormSettings> settings_; // loaded at creation, saved at destruction
 
     QTabWidget *PageControl1_ = nullptr;
     QSplitter *Splitter1_ = nullptr;
