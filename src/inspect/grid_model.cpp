@@ -66,6 +66,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 
 void GridModel::rebuildOrder()
 {
+    keys_.assign(columns_.size(), {});
     order_.resize(std::size_t(storedRowCount()));
     std::iota(order_.begin(), order_.end(), 0);
     applySort();
@@ -75,17 +76,19 @@ void GridModel::applySort()
 {
     if (sortColumn_ < 0 || sortColumn_ >= int(columns_.size()) || order_.size() < 2)
         return;
-    // One folded key per row, made before sorting rather than in every comparison.
-    std::vector<std::pair<QString, int>> keyed;
-    keyed.reserve(order_.size());
-    for (int i = 0; i < int(order_.size()); ++i)
-        keyed.emplace_back(foldLettersAToZ(sortKeyAt(i, sortColumn_)), i);
-    if (sortOrder_ == Qt::AscendingOrder)
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-    else
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return b.first < a.first; });
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        order_[i] = keyed[i].second;
+    std::vector<QString> &keys = keys_[std::size_t(sortColumn_)];
+    if (keys.size() != order_.size()) {
+        keys.clear();
+        keys.reserve(order_.size());
+        for (int i = 0; i < int(order_.size()); ++i)
+            keys.push_back(foldLettersAToZ(sortKeyAt(i, sortColumn_)));
+    }
+    // Equal keys keep the order the rows were added in, in both directions.
+    const int direction = sortOrder_ == Qt::AscendingOrder ? 1 : -1;
+    std::sort(order_.begin(), order_.end(), [&keys, direction](int a, int b) {
+        const int c = keys[std::size_t(a)].compare(keys[std::size_t(b)], Qt::CaseSensitive) * direction;
+        return c < 0 || (c == 0 && a < b);
+    });
 }
 
 void GridModel::sort(int column, Qt::SortOrder order)

@@ -61,6 +61,9 @@ private:
 
     std::vector<ColumnInfo> columns_;
     std::vector<int> order_;
+    // Folded sort keys per column, by storage index; made at a column's first
+    // sort and kept until the rows change, so a re-sort only sorts.
+    std::vector<std::vector<QString>> keys_;
     int sortColumn_ = 0;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

@@ -104,6 +104,13 @@ TEST(GridModel, NewRowsFollowTheCurrentSort)
     EXPECT_EQ(model->rowAt(0).a, QStringLiteral("y"));
     EXPECT_EQ(model->rowsInDisplayOrder().front()->a, QStringLiteral("y"));
     EXPECT_EQ(model->rows().front().a, QStringLiteral("x"));
+
+    // Keys of the old rows must not decide the order of new ones.
+    model->setRows({{QStringLiteral("p"), QStringLiteral("1")}, {QStringLiteral("q"), QStringLiteral("3")},
+                    {QStringLiteral("r"), QStringLiteral("2")}});
+    model->headerClick(0);
+    model->headerClick(1);
+    EXPECT_EQ(column(*model, 0), (QStringList{QStringLiteral("p"), QStringLiteral("r"), QStringLiteral("q")}));
 }
 
 TEST(GridModel, SelectionFollowsItsRowWhenSorting)
