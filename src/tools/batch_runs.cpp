@@ -17,7 +17,29 @@ QChar foldAscii(QChar c)
     return (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + 32) : c;
 }
 
+bool save(const IQuillmark &label, const RunHooks &hooks)
+{
+    return hooks.save ? hooks.save(label) : label.Save();
+}
+
+void started(const RunHooks &hooks, int index, int total, const QString &path)
+{
+    if (hooks.fileStarted)
+        hooks.fileStarted(index, total, path);
+}
+
 } // namespace
+
+RunHooks dryRunHooks(int &count)
+{
+    RunHooks hooks;
+    hooks.save = [&count](const IQuillmark &) {
+        ++count;
+        return true;
+    };
+    hooks.writeFile = [&count](const QString &, const QByteArray &) { ++count; };
+    return hooks;
+}
 
 QString trimControls(const QString &text)
 {
@@ -43,18 +65,20 @@ qsizetype indexOfAsciiFolded(const QString &haystack, const QString &needle)
     return -1;
 }
 
-void runSetPrinter(const QStringList &files, const QuillApp &app, const QString &printer, ReportSink &report)
+void runSetPrinter(const QStringList &files, const QuillApp &app, const QString &printer, ReportSink &report,
+                   const RunHooks &hooks)
 {
     report.reset(files);
     for (int i = 0; i < files.size(); ++i) {
         const QString &path = files[i];
+        started(hooks, i, int(files.size()), path);
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
             report.setLine(i, path + QStringLiteral(" - Error: Cannot open label."));
             continue;
         }
         label.SetPrinterName(printer);
-        if (label.Save()) {
+        if (save(label, hooks)) {
             report.setLine(i, path + QStringLiteral(" - Done."));
         } else {
             report.setLine(i, path + QStringLiteral(" - Error: ")
@@ -64,13 +88,15 @@ void runSetPrinter(const QStringList &files, const QuillApp &app, const QString 
 }
 
 void runSetPaths(const QStringList &files, const QuillApp &app, const QString &oldPathTyped,
-                 const QString &newPathTyped, ReportSink &report)
+                 const QString &newPathTyped, ReportSink &report, const RunHooks &hooks)
 {
     const QString oldPath = trimControls(oldPathTyped);
     const QString newPath = trimControls(newPathTyped);
     report.reset({});
     const QStringList copy = files;
-    for (const QString &path : copy) {
+    for (int index = 0; index < copy.size(); ++index) {
+        const QString &path = copy[index];
+        started(hooks, index, int(copy.size()), path);
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
             report.append(QStringLiteral("Error: Cannot open label.") + details(app));
@@ -104,7 +130,7 @@ void runSetPaths(const QStringList &files, const QuillApp &app, const QString &o
         if (graphics == 0)
             report.append(QStringLiteral("No graphics files found."));
         if (changed) {
-            if (label.Save())
+            if (save(label, hooks))
                 report.append(QStringLiteral("Done"));
             else
                 report.append(QStringLiteral("Error: ") + QStringLiteral("Label \"%1\" cannot be saved!").arg(path)
@@ -125,11 +151,13 @@ std::optional<SetVariableRequest> setVariableRequest(const QString &name, const 
 }
 
 void runSetVariableLength(const QStringList &files, const QuillApp &app, const SetVariableRequest &request,
-                          ReportSink &report)
+                          ReportSink &report, const RunHooks &hooks)
 {
     report.reset({});
     const QStringList copy = files;
-    for (const QString &path : copy) {
+    for (int index = 0; index < copy.size(); ++index) {
+        const QString &path = copy[index];
+        started(hooks, index, int(copy.size()), path);
         report.append(QStringLiteral("Opening \"%1\"").arg(path));
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
@@ -152,7 +180,7 @@ void runSetVariableLength(const QStringList &files, const QuillApp &app, const S
         }
         if (changed) {
             report.append(QStringLiteral("Saving \"%1\"").arg(path));
-            if (label.Save())
+            if (save(label, hooks))
                 report.append(QStringLiteral("Done"));
             else
                 report.append(QStringLiteral("Error: ") + QStringLiteral("Label \"%1\" cannot be saved!").arg(path)

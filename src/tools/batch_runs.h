@@ -9,20 +9,39 @@
 #include "automation/designer.h"
 #include "tools/report_sink.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace strovex {
 
+// The points where a run leaves a trace on disk, and a look-out on its
+// progress. An empty member keeps the real behaviour.
+struct RunHooks {
+    // Stands in for IQuillmark::Save; true when the label counts as saved.
+    std::function<bool(const IQuillmark &label)> save;
+    // Stands in for writing one script file in one go; may throw FileError.
+    std::function<void(const QString &path, const QByteArray &bytes)> writeFile;
+    // Told before the run starts on file `index` (0-based) of `total`.
+    std::function<void(int index, int total, const QString &path)> fileStarted;
+};
+
+// A dry run: labels are opened and changed as usual, but every save and every
+// script file is only counted in `count` (which must outlive the hooks) and
+// reported as successful; nothing is saved or written.
+RunHooks dryRunHooks(int &count);
+
 // Annotate style: every line becomes path + " - Done." or an error suffix.
-void runSetPrinter(const QStringList &files, const QuillApp &app, const QString &printer, ReportSink &report);
+void runSetPrinter(const QStringList &files, const QuillApp &app, const QString &printer, ReportSink &report,
+                   const RunHooks &hooks = {});
 
 // Log style. Both paths are taken with characters 0 to 32 trimmed from both
 // ends; `newPathTyped` is quoted as typed in the refusal messages.
 void runSetPaths(const QStringList &files, const QuillApp &app, const QString &oldPathTyped,
-                 const QString &newPathTyped, ReportSink &report);
+                 const QString &newPathTyped, ReportSink &report, const RunHooks &hooks = {});
 
 struct SetVariableRequest {
     QString name;
@@ -33,7 +52,7 @@ struct SetVariableRequest {
 std::optional<SetVariableRequest> setVariableRequest(const QString &name, const QString &newLengthText);
 // Log style.
 void runSetVariableLength(const QStringList &files, const QuillApp &app, const SetVariableRequest &request,
-                          ReportSink &report);
+                          ReportSink &report, const RunHooks &hooks = {});
 
 // Trims characters 0 to 32 from both ends.
 QString trimControls(const QString &text);

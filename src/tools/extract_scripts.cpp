@@ -52,11 +52,13 @@ QString scriptFileName(const QString &destination, const QString &labelPath, con
 }
 
 void runExtractScripts(const QStringList &files, const QuillApp &app, const QString &destination,
-                       ReportSink &report)
+                       ReportSink &report, const RunHooks &hooks)
 {
     report.reset(files);
     for (int i = 0; i < files.size(); ++i) {
         const QString &path = files[i];
+        if (hooks.fileStarted)
+            hooks.fileStarted(i, int(files.size()), path);
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
             report.setLine(i, path + QStringLiteral(" - Error: Cannot open label."));
@@ -86,7 +88,11 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
             if (!isSafeFunctionName(functionName))
                 throw FileError(QStringLiteral("Cannot create file \"%1\". The function name is not a valid file name.")
                                     .arg(fileName));
-            writeFileAtomically(fileName, (text + QStringLiteral("\r\n")).toLocal8Bit());
+            const QByteArray bytes = (text + QStringLiteral("\r\n")).toLocal8Bit();
+            if (hooks.writeFile)
+                hooks.writeFile(fileName, bytes);
+            else
+                writeFileAtomically(fileName, bytes);
             ++saved;
         }
         if (saved == 1)

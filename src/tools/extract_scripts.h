@@ -3,6 +3,7 @@
 // of many labels into one file per function.
 
 #include "automation/designer.h"
+#include "tools/batch_runs.h"
 #include "tools/report_sink.h"
 
 #include <QString>
@@ -22,7 +23,8 @@ QString scriptFileName(const QString &destination, const QString &labelPath, con
 // destination folder, ends the run with FileError (lines below keep their
 // plain text; files written before stay). A designer call that fails outright
 // outside one function's examination propagates as AutomationError.
+// `hooks.writeFile` stands in for writing a script file; labels are never saved.
 void runExtractScripts(const QStringList &files, const QuillApp &app, const QString &destination,
-                       ReportSink &report);
+                       ReportSink &report, const RunHooks &hooks = {});
 
 } // namespace strovex
