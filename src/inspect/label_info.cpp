@@ -92,4 +92,25 @@ void ReadLabelInfo(const IQuillmark &label, LabelInfoTexts &texts)
     texts.Unit = unit;
 }
 
+std::vector<LabelInfoField> LabelInfoFields(const LabelInfoTexts &t)
+{
+    return {
+        {QStringLiteral("&Name:"), t.Name, {}},
+        {QStringLiteral("&Title:"), t.Title, {}},
+        {QStringLiteral("&Author:"), t.Author, {}},
+        {QStringLiteral("&Version:"), t.Version, {}},
+        {QStringLiteral("&Printer:"), t.Printer, {}},
+        {QStringLiteral("&Driver:"), t.Driver, {}},
+        {QStringLiteral("P&ort:"), t.PrinterPort, {}},
+        {QStringLiteral("&Original printer:"), t.OriginalPrinter, {}},
+        {QStringLiteral("&Form:"), t.FormName, {}},
+        {QStringLiteral("&Length:"), t.Length, t.Unit},
+        {QStringLiteral("&Width:"), t.Width, t.Unit},
+        {QStringLiteral("&Speed:"), t.Speed, t.SpeedUnit},
+        {QStringLiteral("&Darkness:"), t.Darkness, {}},
+        {QStringLiteral("&Column offset:"), t.ColumnOffset, t.Unit},
+        {QStringLiteral("&Row offset:"), t.RowOffset, t.Unit},
+    };
+}
+
 } // namespace strovex

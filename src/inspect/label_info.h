@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace strovex {
 
 struct LabelInfoTexts {
@@ -26,6 +28,18 @@ struct LabelInfoTexts {
     QString RowOffset;
     QString Unit; // the caption of length, width and both offsets
 };
+
+// One field of the page as it is shown: the caption above it (as the page
+// writes it, mnemonic '&' and colon included), its text, and the unit caption
+// beside it (empty where the field has none, or the unit is unknown).
+struct LabelInfoField {
+    QString caption;
+    QString text;
+    QString unit;
+};
+// The page's fields top to bottom, left to right; the open time, hidden until
+// revealed, is not among them.
+std::vector<LabelInfoField> LabelInfoFields(const LabelInfoTexts &texts);
 
 // Fills `texts` from `label` field by field in the page's reading order. The
 // tolerant readers below give empty texts on failure; any other failing read
