@@ -1,0 +1,216 @@
+// The batch tools: the dialogs' runs over a file list built from the command
+// line, their report printed as the dialog shows it after the run.
+
+#include "cli/cli_internal.h"
+#include "output/save_file.h"
+#include "tools/batch_runs.h"
+#include "tools/extract_scripts.h"
+#include "tools/find_files.h"
+#include "tools/whole_number.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <functional>
+#include <optional>
+
+namespace strovex::cli {
+namespace {
+
+// Runs with more labels than this show the progress line.
+constexpr int kProgressAbove = 20;
+constexpr qsizetype kProgressPathWidth = 50;
+
+// One self-updating line on a terminal: done/total, current file, time left.
+class ProgressLine {
+public:
+    ProgressLine(QTextStream &err, bool enabled) : err_(err), enabled_(enabled) {}
+    ~ProgressLine() { finish(); }
+
+    void fileStarted(int index, int total, const QString &path)
+    {
+        if (!enabled_ || total <= kProgressAbove)
+            return;
+        if (!clock_.isValid())
+            clock_.start();
+        QString shown = path;
+        if (shown.size() > kProgressPathWidth)
+            shown = QStringLiteral("...") + shown.right(kProgressPathWidth - 3);
+        QString line = QStringLiteral("%1/%2  %3").arg(index).arg(total).arg(shown);
+        if (index > 0) {
+            const qint64 leftMs = clock_.elapsed() * (total - index) / index;
+            line += QStringLiteral("  %1 left").arg(durationText(leftMs));
+        }
+        // Carriage return, then erase to the end of the line.
+        err_ << '\r' << line << "\x1b[K";
+        err_.flush();
+        shown_ = true;
+    }
+
+    void finish()
+    {
+        if (!shown_)
+            return;
+        err_ << "\r\x1b[K";
+        err_.flush();
+        shown_ = false;
+    }
+
+private:
+    static QString durationText(qint64 ms)
+    {
+        const qint64 seconds = (ms + 999) / 1000;
+        if (seconds < 60)
+            return QStringLiteral("%1 s").arg(seconds);
+        if (seconds < 3600)
+            return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
+        return QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60);
+    }
+
+    QTextStream &err_;
+    bool enabled_;
+    bool shown_ = false;
+    QElapsedTimer clock_;
+};
+
+enum class Style { Annotate, Log };
+
+struct BatchRequest {
+    QStringList files;
+    bool dryRun = false;
+};
+
+// The parameters (the first `parameters` positional arguments) and the file
+// list in argument order, each --folder adding what the recursive search finds.
+BatchRequest fileList(const ParsedArgs &args, int parameters, QStringList &values)
+{
+    BatchRequest request;
+    request.dryRun = args.has(QStringLiteral("dry-run"));
+    int positional = 0;
+    for (const ParsedArgs::Item &item : args.items) {
+        if (item.option.isEmpty()) {
+            if (positional++ < parameters)
+                values << item.value;
+            else
+                request.files << item.value;
+        } else if (item.option == u"folder") {
+            if (!QFileInfo(item.value).isDir())
+                throw UsageError{QStringLiteral("\"%1\" is not a folder.").arg(item.value)};
+            FindFiles(QStringLiteral("*.lbl"), item.value, true, request.files);
+        }
+    }
+    if (values.size() < parameters)
+        throw UsageError{QStringLiteral("Too few arguments.")};
+    if (request.files.isEmpty() && !args.has(QStringLiteral("folder")))
+        throw UsageError{QStringLiteral("No labels given: name at least one LABEL or --folder DIR.")};
+    return request;
+}
+
+bool reportsError(Style style, const QString &line, const QString &path)
+{
+    if (style == Style::Annotate)
+        return line.startsWith(path + QStringLiteral(" - Error: "));
+    return line.startsWith(QStringLiteral("Error: "));
+}
+
+using Run = std::function<void(const QuillApp &app, ReportSink &report, const RunHooks &hooks)>;
+
+// Runs one tool and prints its report. An AutomationError or FileError that
+// ends the run is reported after the lines written so far.
+int runBatch(Context &context, const BatchRequest &request, Style style, const QString &wouldWrite, const Run &run)
+{
+    const QuillApp &app = context.designer();
+    int count = 0;
+    RunHooks hooks = request.dryRun ? dryRunHooks(count) : RunHooks{};
+    ProgressLine progress(context.err, context.options.progressLine);
+    hooks.fileStarted = [&progress](int index, int total, const QString &path) {
+        progress.fileStarted(index, total, path);
+    };
+
+    LinesReport report;
+    std::optional<int> failure;
+    QString failureText;
+    try {
+        run(app, report, hooks);
+    } catch (const AutomationError &e) {
+        failure = CliNoDesigner;
+        failureText = toQString(e.text());
+    } catch (const FileError &e) {
+        failure = CliFileErrors;
+        failureText = e.message();
+    }
+    progress.finish();
+
+    bool errors = false;
+    const QStringList &lines = report.lines();
+    for (int i = 0; i < lines.size(); ++i) {
+        context.out << lines[i] << '\n';
+        const QString path = i < request.files.size() ? request.files[i] : QString();
+        errors = errors || reportsError(style, lines[i], path);
+    }
+    context.out.flush();
+    if (failure) {
+        context.message(failureText);
+        return *failure;
+    }
+    if (request.dryRun)
+        context.out << QStringLiteral("Dry run: %1 %2.").arg(count).arg(wouldWrite.arg(count == 1 ? QString()
+                                                                                                 : QStringLiteral("s")))
+                    << '\n';
+    return errors ? CliFileErrors : CliOk;
+}
+
+const QString kLabelsSaved = QStringLiteral("label%1 would have been saved");
+
+} // namespace
+
+int setPrinterCommand(Context &context, const ParsedArgs &args)
+{
+    QStringList values;
+    const BatchRequest request = fileList(args, 1, values);
+    return runBatch(context, request, Style::Annotate, kLabelsSaved,
+                    [&](const QuillApp &app, ReportSink &report, const RunHooks &hooks) {
+                        runSetPrinter(request.files, app, values[0], report, hooks);
+                    });
+}
+
+int setPathsCommand(Context &context, const ParsedArgs &args)
+{
+    QStringList values;
+    const BatchRequest request = fileList(args, 2, values);
+    return runBatch(context, request, Style::Log, kLabelsSaved,
+                    [&](const QuillApp &app, ReportSink &report, const RunHooks &hooks) {
+                        runSetPaths(request.files, app, values[0], values[1], report, hooks);
+                    });
+}
+
+int setVariableLengthCommand(Context &context, const ParsedArgs &args)
+{
+    QStringList values;
+    const BatchRequest request = fileList(args, 2, values);
+    if (values[0].isEmpty())
+        throw UsageError{QStringLiteral("NAME must not be empty.")};
+    const std::optional<SetVariableRequest> change = setVariableRequest(values[0], values[1]);
+    if (!change)
+        throw UsageError{QStringLiteral("LENGTH \"%1\" is not a whole number: optional leading spaces, an optional "
+                                        "sign, then decimal digits, or hexadecimal digits after \"$\", \"x\" or "
+                                        "\"0x\", with nothing after them, in the signed 32-bit range.")
+                             .arg(values[1])};
+    return runBatch(context, request, Style::Log, kLabelsSaved,
+                    [&](const QuillApp &app, ReportSink &report, const RunHooks &hooks) {
+                        runSetVariableLength(request.files, app, *change, report, hooks);
+                    });
+}
+
+int extractScriptsCommand(Context &context, const ParsedArgs &args)
+{
+    QStringList values;
+    const BatchRequest request = fileList(args, 0, values);
+    const QString destination = args.value(QStringLiteral("dest"));
+    return runBatch(context, request, Style::Annotate, QStringLiteral("script file%1 would have been written"),
+                    [&](const QuillApp &app, ReportSink &report, const RunHooks &hooks) {
+                        runExtractScripts(request.files, app, destination, report, hooks);
+                    });
+}
+
+} // namespace strovex::cli
