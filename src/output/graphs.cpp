@@ -27,7 +27,8 @@ bool isKeyword(const QString &id)
 }
 
 // Label text inside double quotes: a quote or backslash gets a backslash, so
-// a name cannot end the string early or start an escape sequence.
+// a name cannot end the string early or start an escape sequence. Graphviz
+// stops reading at a NUL, so that becomes U+FFFD.
 QString dotLabel(const QString &name)
 {
     QString out;
@@ -35,7 +36,7 @@ QString dotLabel(const QString &name)
     for (const QChar c : name) {
         if (c == u'"' || c == u'\\')
             out += u'\\';
-        out += c;
+        out += c.isNull() ? QChar(QChar::ReplacementCharacter) : c;
     }
     return out;
 }
@@ -107,7 +108,8 @@ QString dotId(const QString &id)
 {
     if (id.isEmpty())
         return id;
-    bool bare = isIdStart(id[0].unicode()) && !isKeyword(id);
+    // A lone surrogate reaches UTF-8 as '?', which a bare ID cannot hold.
+    bool bare = isIdStart(id[0].unicode()) && !isKeyword(id) && id.isValidUtf16();
     for (qsizetype i = 1; bare && i < id.size(); ++i)
         bare = isIdChar(id[i].unicode());
     if (bare)

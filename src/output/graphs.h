@@ -22,7 +22,8 @@ QString MakeDotIdentifier(const QString &text);
 
 // `id` as DOT writes it: bare when it is a plain identifier (letter, '_' or
 // non-ASCII first, then those or digits; not a keyword in any case),
-// otherwise in double quotes with '"' and '\' escaped. Empty stays empty.
+// otherwise in double quotes with '"' and '\' escaped and NUL as U+FFFD
+// (a lone surrogate always quotes). Empty stays empty.
 QString dotId(const QString &id);
 
 // The graph name: the label file's name part without its extension.
