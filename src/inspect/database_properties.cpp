@@ -45,26 +45,27 @@ TfrmDatabaseProperties::TfrmDatabaseProperties(QWidget *parent) : QDialog(parent
         int row;
         int column;
     };
+    // Captions beside their fields, two to a row, to leave the height to the SQL.
     const Field fields[] = {
         {"edtName", "&Name:", 0, 0},
-        {"edtTableName", "&Table name:", 0, 1},
-        {"edtDescription", "&Description:", 2, 0},
-        {"edtDriverType", "Driver t&ype:", 2, 1},
-        {"edtInputVariables", "&Input variables:", 4, 0},
-        {"edtOutputVariables", "&Output variables:", 4, 1},
-        {"edtNavigation", "Navi&gation:", 6, 0},
-        {"edtOrderField", "&Order field:", 6, 1},
-        {"edtLevel", "&Level:", 8, 0},
+        {"edtTableName", "&Table name:", 0, 2},
+        {"edtDescription", "&Description:", 1, 0},
+        {"edtDriverType", "Driver t&ype:", 1, 2},
+        {"edtInputVariables", "&Input variables:", 2, 0},
+        {"edtOutputVariables", "&Output variables:", 2, 2},
+        {"edtNavigation", "Navi&gation:", 3, 0},
+        {"edtOrderField", "&Order field:", 3, 2},
+        {"edtLevel", "&Level:", 4, 0},
     };
     for (const Field &f : fields) {
         QLineEdit *edit = readOnlyField(this, f.name);
         grid->addWidget(caption(this, f.caption, edit), f.row, f.column);
-        grid->addWidget(edit, f.row + 1, f.column);
+        grid->addWidget(edit, f.row, f.column + 1);
     }
     auto *isUsed = new QCheckBox(QStringLiteral("Is used"), this);
     isUsed->setObjectName(QStringLiteral("chbIsUsed"));
     isUsed->setEnabled(false);
-    grid->addWidget(isUsed, 9, 1);
+    grid->addWidget(isUsed, 4, 3);
 
     auto *sql = new CodeView(this);
     sql->setObjectName(QStringLiteral("smSQL"));
@@ -72,22 +73,24 @@ TfrmDatabaseProperties::TfrmDatabaseProperties(QWidget *parent) : QDialog(parent
     sql->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     sql->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     new SqlHighlighter(sql->document());
-    grid->addWidget(caption(this, "&SQL:", sql), 10, 0, 1, 2);
-    grid->addWidget(sql, 11, 0, 1, 2);
+    grid->addWidget(caption(this, "&SQL:", sql), 5, 0, 1, 4);
+    grid->addWidget(sql, 6, 0, 1, 4);
 
     auto *connection = new QPlainTextEdit(this);
     connection->setObjectName(QStringLiteral("memConnectionString"));
     connection->setReadOnly(true);
-    grid->addWidget(caption(this, "&Connection string:", connection), 12, 0, 1, 2);
-    grid->addWidget(connection, 13, 0, 1, 2);
+    grid->addWidget(caption(this, "&Connection string:", connection), 7, 0, 1, 4);
+    grid->addWidget(connection, 8, 0, 1, 4);
 
     auto *close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("btnClose"));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    grid->addWidget(close, 14, 1, Qt::AlignRight);
-    grid->setRowStretch(11, 2);
-    grid->setRowStretch(13, 1);
+    grid->addWidget(close, 9, 3, Qt::AlignRight);
+    grid->setRowStretch(6, 3);
+    grid->setRowStretch(8, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
 }
 
 void TfrmDatabaseProperties::fill(const TDatabaseRow &row)
