@@ -2,7 +2,9 @@
 
 #include "app/about_dialog.h"
 #include "app/error_boundary.h"
+#include "app/search_label.h"
 #include "automation/resolver.h"
+#include "inspect/grid_pages.h"
 #include "inspect/label_view.h"
 #include "output/generator_actions.h"
 #include "platform/platform_info.h"
@@ -17,6 +19,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
@@ -53,6 +56,13 @@ QString runOwnSaveDialog(QFileDialog *dialog, const SaveDialogRequest &request)
     return dialog->selectedFiles().front();
 }
 
+std::optional<QString> askText(QWidget *parent, const QString &caption, const QString &prompt)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, QString(), &ok);
+    return ok ? std::optional<QString>(text) : std::nullopt;
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(ProgIdResolver *resolver, QWidget *parent)
@@ -62,6 +72,7 @@ TfrmMain::TfrmMain(ProgIdResolver *resolver, QWidget *parent)
     setWindowTitle(QStringLiteral("Strovex"));
     setAcceptDrops(true);
     settings_ = TSimpleSettings::Create<TMainFormSettings>(TMainFormSettings::kRegistryKey, true);
+    textInput_ = askText;
 
     Splitter1_ = new QSplitter(Qt::Vertical, this);
     Splitter1_->setObjectName(QStringLiteral("Splitter1"));
@@ -413,8 +424,42 @@ void TfrmMain::actHelpAboutExecute()
     about.exec();
 }
 
+void TfrmMain::setTextInput(TextInput input)
+{
+    textInput_ = input ? std::move(input) : TextInput(askText);
+}
+
+// A result row and the rows under it, as items of the results tree.
+static QTreeWidgetItem *resultItem(const SearchTreeRow &row)
+{
+    auto *item = new QTreeWidgetItem(QStringList{row.text});
+    for (const SearchTreeRow &child : row.children)
+        item->addChild(resultItem(child));
+    return item;
+}
+
 void TfrmMain::actSearchFindExecute()
 {
+    TLabelInfo *view = activeView();
+    if (!view)
+        return; // no label to search
+    const std::optional<QString> text = textInput_(this, QStringLiteral("Find"), QStringLiteral("Search Text"));
+    if (!text)
+        return;
+    if (vstSearchResults_->isHidden()) {
+        vstSearchResults_->show();
+        const int total = Splitter1_->height();
+        Splitter1_->setSizes({std::max(total - 216, 0), 216});
+    }
+    const SearchTreeRow found = SearchLabel(view->FLabel().FileName(), view->objectsPage()->model().rowsInDisplayOrder(),
+                                            view->variablesPage()->model().rowsInDisplayOrder(), *text);
+    // Earlier results stay: each search adds its label row below them.
+    QTreeWidgetItem *labelRow = resultItem(found);
+    vstSearchResults_->addTopLevelItem(labelRow);
+    labelRow->setExpanded(true);
+    for (int i = 0; i < labelRow->childCount(); ++i)
+        labelRow->child(i)->setExpanded(true);
+    vstSearchResults_->scrollToItem(labelRow);
 }
 
 void TfrmMain::actToolsCreateJobFile()

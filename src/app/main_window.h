@@ -8,6 +8,9 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 class QAction;
 class QFileDialog;
 class QSplitter;
@@ -42,6 +45,11 @@ public:
     void handleDroppedFiles(const QStringList &paths);
     void updateActions();
 
+    // The one-line input box; nothing when cancelled. Tests put their own in;
+    // an empty function brings back the real one.
+    using TextInput = std::function<std::optional<QString>(QWidget *parent, const QString &caption, const QString &prompt)>;
+    void setTextInput(TextInput input);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -74,6 +82,7 @@ private:
     QStringList startupFiles_;
     QString lastCommandFileName_; // SaveDialog proposes the name last chosen in it
     SettingsPtr<TMainFormSettings> settings_; // loaded at creation, saved at destruction
+    TextInput textInput_;
 
     QTabWidget *PageControl1_ = nullptr;
     QSplitter *Splitter1_ = nullptr;
