@@ -207,6 +207,9 @@ int extractScriptsCommand(Context &context, const ParsedArgs &args)
     QStringList values;
     const BatchRequest request = fileList(args, 0, values);
     const QString destination = args.value(QStringLiteral("dest"));
+    // Checked up front so that a dry run cannot promise files a real run would fail to write.
+    if (!destination.isEmpty() && !QFileInfo(destination).isDir())
+        throw UsageError{QStringLiteral("The destination \"%1\" is not a folder.").arg(destination)};
     return runBatch(context, request, Style::Annotate, QStringLiteral("script file%1 would have been written"),
                     [&](const QuillApp &app, ReportSink &report, const RunHooks &hooks) {
                         runExtractScripts(request.files, app, destination, report, hooks);

@@ -16,10 +16,10 @@ namespace {
 const QString kProgram = QStringLiteral("strovex-cli");
 
 const QString kBatchDetails = QStringLiteral(
-    "The labels are taken in argument order; --folder DIR adds, at its place, the label\n"
-    "files (*.lbl, letter case ignored) found in DIR and all its subfolders, as the\n"
-    "tool's \"++\" button does. The report lines are those the tool's dialog shows\n"
-    "after the run.\n"
+    "The labels are taken in argument order; --folder DIR adds, at its place, the\n"
+    "label files (*.lbl, letter case ignored) found in DIR and all its subfolders,\n"
+    "as the tool's \"++\" button does. The report lines are those the tool's dialog\n"
+    "shows after the run.\n"
     "\n"
     "  --folder DIR  add the label files of DIR and its subfolders\n"
     "  --dry-run     open and change every label as a real run would, but save no\n"
@@ -114,9 +114,10 @@ std::vector<Command> makeCommands()
         {QStringLiteral("extract-scripts"), QStringLiteral("[--dest DIR] (LABEL | --folder DIR)... [--dry-run]"),
          QStringLiteral("write every script function into its own .vbs file"),
          QStringLiteral("Writes the source of every Visual Basic Script function of every label into\n"
-                        "LABELNAME.FUNCTION.vbs, in DIR, or beside the label without --dest.\n"
+                        "LABELNAME.FUNCTION.vbs, in DIR, or beside the label without --dest. Labels\n"
+                        "are not changed.\n"
                         "\n"
-                        "  --dest DIR    the folder for the script files\n")
+                        "  --dest DIR    the folder for the script files; it must exist\n")
              + kBatchDetails,
          {{QStringLiteral("dest"), true}, folder, dryRun}, extractScriptsCommand},
     };
@@ -178,7 +179,8 @@ ParsedArgs parseCommandArgs(const Command &command, const QStringList &args)
     bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
-        if (optionsEnded || !arg.startsWith(u'-') || arg == u"-") {
+        // Only "--" starts an option, so a negative number such as a length of -5 stays an argument.
+        if (optionsEnded || !arg.startsWith(QStringLiteral("--"))) {
             parsed.items.push_back({QString(), arg});
             continue;
         }
@@ -187,7 +189,7 @@ ParsedArgs parseCommandArgs(const Command &command, const QStringList &args)
             continue;
         }
         QString value;
-        const QString name = arg.startsWith(QStringLiteral("--")) ? optionName(arg, value) : QString();
+        const QString name = optionName(arg, value);
         const auto spec = std::find_if(command.options.begin(), command.options.end(),
                                        [&](const OptionSpec &o) { return o.name == name; });
         if (name.isEmpty() || spec == command.options.end())
@@ -346,7 +348,8 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const Cl
         if (!command)
             throw UsageError{QStringLiteral("Unknown command \"%1\".").arg(name)};
         const QStringList rest = args.mid(i + 1);
-        if (std::any_of(rest.begin(), rest.end(), isHelp) && !rest.contains(QStringLiteral("--"))) {
+        const auto endOfOptions = std::find(rest.begin(), rest.end(), QStringLiteral("--"));
+        if (std::any_of(rest.begin(), endOfOptions, isHelp)) {
             out << commandHelp(*command);
             out.flush();
             return CliOk;
