@@ -132,13 +132,8 @@ QString programHelp()
                                   "\n"
                                   "Commands:\n")
                        .arg(kProgram);
-    for (const Command &c : commands()) {
-        const QString usage = c.name + QLatin1Char(' ') + c.synopsis;
-        if (usage.size() > 44)
-            text += QStringLiteral("  %1\n  %2%3\n").arg(usage, QString(46, u' '), c.summary);
-        else
-            text += QStringLiteral("  %1  %2\n").arg(usage.leftJustified(44), c.summary);
-    }
+    for (const Command &c : commands())
+        text += QStringLiteral("  %1 %2\n      %3\n").arg(c.name, c.synopsis, c.summary);
     text += QStringLiteral(
         "\n"
         "Options:\n"

@@ -150,6 +150,33 @@ void readContents(const IQuillmark &label, LabelContents &c)
     c.files = collectDependentFiles(label);
 }
 
+// Columns a terminal gives the text: East Asian wide characters take two,
+// combining marks none. Enough to keep the tables aligned.
+qsizetype displayWidth(const QString &text)
+{
+    qsizetype width = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        const auto category = QChar::category(c);
+        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing)
+            continue;
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF && c != 0x303F)
+            || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F)
+            || (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+        width += wide ? 2 : 1;
+    }
+    return width;
+}
+
+QString padded(const QString &text, qsizetype width)
+{
+    return text + QString(std::max<qsizetype>(0, width - displayWidth(text)), u' ');
+}
+
 QString rightTrimmed(const QString &line)
 {
     qsizetype end = line.size();
@@ -175,7 +202,7 @@ void writeTable(QTextStream &out, const GridModel &grid)
     std::vector<qsizetype> widths(std::size_t(columns), 0);
     for (const QStringList &cells : lines) {
         for (int column = 0; column < columns; ++column)
-            widths[std::size_t(column)] = std::max(widths[std::size_t(column)], cells[column].size());
+            widths[std::size_t(column)] = std::max(widths[std::size_t(column)], displayWidth(cells[column]));
     }
     QStringList rule;
     for (qsizetype width : widths)
@@ -184,7 +211,7 @@ void writeTable(QTextStream &out, const GridModel &grid)
     for (const QStringList &cells : lines) {
         QString line = QStringLiteral("  ");
         for (int column = 0; column < columns; ++column)
-            line += cells[column].leftJustified(widths[std::size_t(column)] + 2);
+            line += padded(cells[column], widths[std::size_t(column)] + 2);
         out << rightTrimmed(line) << '\n';
     }
 }
@@ -195,10 +222,10 @@ void writeText(QTextStream &out, const LabelContents &c)
     const std::vector<LabelInfoField> fields = LabelInfoFields(c.info);
     qsizetype width = 0;
     for (const LabelInfoField &field : fields)
-        width = std::max(width, plainCaption(field.caption).size() + 1);
+        width = std::max(width, displayWidth(plainCaption(field.caption)) + 1);
     for (const LabelInfoField &field : fields) {
         const QString caption = plainCaption(field.caption) + QLatin1Char(':');
-        out << rightTrimmed(QStringLiteral("  ") + caption.leftJustified(width + 2) + oneLine(withUnit(field)))
+        out << rightTrimmed(QStringLiteral("  ") + padded(caption, width + 2) + oneLine(withUnit(field)))
             << '\n';
     }
     for (const auto &[name, grid] : c.grids()) {

@@ -83,7 +83,8 @@ const QByteArray kAwkwardTexts = R"({
     "Settings": {"Title": "Quote \" back\\slash\ttab", "Unit": 7, "Width": "12", "Length": ""},
     "Variables": [
         {"ID": 2, "Name": "b", "Kind": 1, "Length": 9, "DefaultValue": "line1\r\nline2 \u2713 \u0001"},
-        {"ID": 10, "Name": "A", "Kind": 4, "Length": 10}
+        {"ID": 10, "Name": "A", "Kind": 4, "Length": 10},
+        {"ID": 11, "Name": "\u65E5\u672C", "Kind": 4, "Length": 10}
     ]
 })";
 
@@ -151,7 +152,9 @@ TEST_F(CliTest, InfoTextShowsTheFieldsAndTheGridsInTheirInitialOrderOneRowALine)
     EXPECT_TRUE(lines[heading + 3].startsWith(QStringLiteral("  A     Global Variable")));
     EXPECT_TRUE(lines[heading + 4].startsWith(QStringLiteral("  b     Prompt Variable")));
     EXPECT_TRUE(lines[heading + 4].contains(QStringLiteral("line1\\r\\nline2 \u2713  ")));
-    EXPECT_EQ(lines[heading + 5], QString());
+    // Wide characters take two columns, so the next column still lines up.
+    EXPECT_TRUE(lines[heading + 5].startsWith(QStringLiteral("  \u65E5\u672C  Global Variable"))) << result.out.toStdString();
+    EXPECT_EQ(lines[heading + 6], QString());
     for (const QString &page : {QStringLiteral("Label Info"), QStringLiteral("Objects"), QStringLiteral("Databases"),
                                 QStringLiteral("Functions"), QStringLiteral("Fonts"), QStringLiteral("Dependant Files")})
         EXPECT_TRUE(lines.contains(page)) << page.toStdString();
