@@ -1,0 +1,373 @@
+// Fault sweeps over the main window: loading every sample into a label view,
+// the command-file and graph generators, and the variables export, each run
+// the way the user's action runs it (inside the error boundary).
+
+#include "sweep.h"
+
+#include "app/main_window.h"
+#include "automation/resolver.h"
+#include "inspect/grid_pages.h"
+#include "inspect/label_view.h"
+#include "output/generator_actions.h"
+#include "output/label_handles.h"
+#include "platform/launcher.h"
+#include "support/temp_dir.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMap>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+
+#include <memory>
+
+using namespace strovex;
+using namespace strovex::faults;
+using strovex::test::TempDir;
+
+namespace {
+
+class CountingLauncher : public Launcher {
+public:
+    bool openInTextEditor(const QString &) override { return ++started, true; }
+    bool openWithAssociatedProgram(const QString &) override { return ++started, true; }
+    int started = 0;
+};
+
+// Every text a label view shows, by widget name and cell; what a tolerated
+// failure may only have left empty.
+QMap<QString, QString> snapshot(const TLabelInfo &view)
+{
+    QMap<QString, QString> texts;
+    for (const QLineEdit *edit : view.findChildren<QLineEdit *>()) {
+        if (!edit->objectName().isEmpty() && edit->objectName() != QStringLiteral("edtOpenTime"))
+            texts.insert(edit->objectName(), edit->text());
+    }
+    for (const QLabel *label : view.findChildren<QLabel *>()) {
+        if (!label->objectName().isEmpty())
+            texts.insert(label->objectName(), label->text());
+    }
+    for (const QListWidget *list : view.findChildren<QListWidget *>()) {
+        texts.insert(list->objectName() + QStringLiteral("#rows"), QString::number(list->count()));
+        for (int i = 0; i < list->count(); ++i)
+            texts.insert(list->objectName() + QStringLiteral("[%1]").arg(i), list->item(i)->text());
+    }
+    for (const QTreeView *tree : view.findChildren<QTreeView *>()) {
+        const QAbstractItemModel *model = tree->model();
+        if (!model)
+            continue;
+        texts.insert(tree->objectName() + QStringLiteral("#rows"), QString::number(model->rowCount()));
+        for (int r = 0; r < model->rowCount(); ++r) {
+            for (int c = 0; c < model->columnCount(); ++c)
+                texts.insert(tree->objectName() + QStringLiteral("[%1,%2]").arg(r).arg(c),
+                             model->index(r, c).data().toString());
+        }
+    }
+    return texts;
+}
+
+// `faulty` is `clean` with one run of characters left out (a value or its unit left empty).
+bool partLeftEmpty(const QString &clean, const QString &faulty)
+{
+    if (faulty.size() >= clean.size())
+        return false;
+    qsizetype prefix = 0;
+    while (prefix < faulty.size() && faulty[prefix] == clean[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < faulty.size() - prefix && faulty[faulty.size() - 1 - suffix] == clean[clean.size() - 1 - suffix])
+        ++suffix;
+    return prefix + suffix == faulty.size();
+}
+
+// Where a tolerated failure shows: fields of the clean view (or a part of
+// one, such as the unit after a number) left empty, nothing else.
+QStringList compareTolerated(const QMap<QString, QString> &clean, const QMap<QString, QString> &faulty)
+{
+    QStringList problems;
+    for (auto it = clean.cbegin(); it != clean.cend(); ++it) {
+        const QString got = faulty.value(it.key());
+        const bool count = it.key().endsWith(QStringLiteral("#rows"));
+        if (got != it.value() && (count || !partLeftEmpty(it.value(), got)))
+            problems << QStringLiteral("%1 shows \"%2\" where a clean load shows \"%3\"").arg(it.key(), got, it.value());
+    }
+    return problems;
+}
+
+class ViewSweeps : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sim::setKnobs({});
+        setLauncher(launcher);
+        table.registerServer(kProgIdVersion6, [] { return sim::createApplication(); });
+        {
+            RecordedMessages recording(startup);
+            window = std::make_unique<TfrmMain>(&table);
+            window->show();
+            QApplication::processEvents();
+            QApplication::processEvents();
+        }
+        ASSERT_TRUE(window->connection()) << qPrintable(startup.text());
+        baseline = sim::liveObjects();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        setLauncher(nullptr);
+        sim::setKnobs({});
+        EXPECT_EQ(sim::liveObjects(), 0);
+    }
+
+    // What the File Open action does once its dialog has answered.
+    void open(const QString &path)
+    {
+        runGuarded(window.get(), [&] { window->FileOpen1Accept({path}); });
+    }
+    TLabelInfo *page(const QString &path) const
+    {
+        const int index = window->FindLabelPage(path);
+        return index < 0 ? nullptr : window->viewAt(index);
+    }
+    void closeAll()
+    {
+        window->findChild<QAction *>(QStringLiteral("actFileCloseAll"))->trigger();
+    }
+    // After the page is closed the designer holds only what the connection holds.
+    void checkReleased(QStringList &problems)
+    {
+        if (window->pages()->count() != 0)
+            problems << QStringLiteral("a page was left open");
+        if (sim::liveLabels() != 0)
+            problems << QStringLiteral("%1 label objects alive after closing").arg(sim::liveLabels());
+        if (sim::liveObjects() != baseline)
+            problems << QStringLiteral("%1 designer objects alive after closing, %2 before")
+                            .arg(sim::liveObjects()).arg(baseline);
+    }
+
+    InProcessServerTable table;
+    std::unique_ptr<TfrmMain> window;
+    std::shared_ptr<CountingLauncher> launcher = std::make_shared<CountingLauncher>();
+    Messages startup;
+    long baseline = 0;
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(ViewSweeps, LoadingEverySampleIntoALabelView)
+{
+    const QStringList samples = QDir(QStringLiteral(STROVEX_SAMPLES_DIR)).entryList({QStringLiteral("*.lbl")}, QDir::Files, QDir::Name);
+    ASSERT_FALSE(samples.isEmpty());
+    for (const QString &name : samples) {
+        const QString path = QDir::cleanPath(QStringLiteral(STROVEX_SAMPLES_DIR "/") + name);
+        const QByteArray original = bytesOf(path);
+
+        Messages clean;
+        std::uint64_t calls = 0;
+        {
+            RecordedMessages recording(clean);
+            Armed armed({});
+            open(path);
+            calls = sim::callCount();
+        }
+        ASSERT_FALSE(clean.anyError()) << qPrintable(name) << ": " << qPrintable(clean.text());
+        const TLabelInfo *cleanView = page(path);
+        const QMap<QString, QString> cleanTexts = cleanView ? snapshot(*cleanView) : QMap<QString, QString>();
+        closeAll();
+
+        sweep(QStringLiteral("loading %1").arg(name), calls, [&](const Point &point) {
+            Messages shown;
+            {
+                RecordedMessages recording(shown);
+                Armed armed(point.knobs);
+                open(path);
+            }
+            QStringList problems;
+            checkCursor(problems);
+            if (!shown.anyError()) {
+                // Not reported: the outcome of a clean load, a tolerant reading at most leaving a field empty.
+                if (shown.text() != clean.text())
+                    problems << QStringLiteral("shown \"%1\" where a clean load shows \"%2\"").arg(shown.text(), clean.text());
+                const TLabelInfo *view = page(path);
+                if (bool(view) != bool(cleanView))
+                    problems << QStringLiteral("the failure was neither reported nor tolerated");
+                else if (view)
+                    problems << compareTolerated(cleanTexts, snapshot(*view));
+            }
+            if (bytesOf(path) != original)
+                problems << QStringLiteral("the label file changed");
+            closeAll();
+            checkReleased(problems);
+            return problems;
+        });
+    }
+}
+
+namespace {
+
+struct Generator {
+    const char *name;
+    const char *fileName;
+    bool graph;
+};
+
+} // namespace
+
+TEST_F(ViewSweeps, CommandFileAndGraphWriters)
+{
+    const QString label = QDir::cleanPath(QStringLiteral(STROVEX_SAMPLES_DIR "/database_scripts.lbl"));
+    for (const Generator &generator : {Generator{"command file (JOB)", "run.job", false},
+                                       Generator{"command file (XML)", "run.xml", false},
+                                       Generator{"command file (CSV)", "run.csv", false},
+                                       Generator{"command file (DAT)", "run.dat", false},
+                                       Generator{"graph (DOT)", "graph.dot", true},
+                                       Generator{"graph (DGML)", "graph.dgml", true}}) {
+        open(label);
+        const TLabelInfo *view = page(label);
+        ASSERT_NE(view, nullptr);
+        { // the handles share the page's label: they go before the page closes
+            const LabelHandles handles{view->FLabel(), view->FVariables(), view->FObjects(), view->FFunctions(),
+                                       view->FDatabases()};
+            const QString target = dir.file(QString::fromLatin1(generator.fileName));
+            const QByteArray old = "the file written before\r\n";
+            // The action with its save dialog answered by `target`.
+            const auto run = [&] {
+                const SaveDialogRunner answer = [&](QWidget *, const SaveDialogRequest &) { return target; };
+                runGuarded(window.get(), [&] {
+                    if (generator.graph) {
+                        actToolsCreateGraphExecute(window.get(), handles, view->FFileName(), answer);
+                    } else {
+                        QString last;
+                        actToolsCreateJobFileExecute(window.get(), handles, last, answer);
+                    }
+                });
+            };
+
+            Messages clean;
+            std::uint64_t calls = 0;
+            {
+                RecordedMessages recording(clean);
+                Armed armed({});
+                run();
+                calls = sim::callCount();
+        }
+        ASSERT_FALSE(clean.anyError()) << generator.name << ": " << qPrintable(clean.text());
+        ASSERT_TRUE(QFile::exists(target));
+
+        sweep(QString::fromLatin1(generator.name), calls, [&](const Point &point) {
+            // Every other point finds a file of that name already there.
+            QFile::remove(target);
+            const bool existed = point.n % 2 == 1;
+            if (existed)
+                writeBytes(target, old);
+            launcher->started = 0;
+            Messages shown;
+            {
+                RecordedMessages recording(shown);
+                Armed armed(point.knobs);
+                run();
+            }
+            QStringList problems;
+            checkCursor(problems);
+            const QByteArray now = bytesOf(target);
+            if (shown.anyError()) {
+                if (existed ? now != old : QFile::exists(target))
+                    problems << QStringLiteral("the file was touched although writing failed");
+                if (launcher->started != 0)
+                    problems << QStringLiteral("a program was started on a file that was not written");
+            } else {
+                if (!point.clean())
+                    problems << QStringLiteral("the failure was not reported");
+                if (now.isEmpty() || now == old || launcher->started != 1)
+                    problems << QStringLiteral("a clean outcome without a new file and one program started");
+            }
+            if (QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size() > 1)
+                problems << QStringLiteral("files left beside the target: %1")
+                                .arg(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(u','));
+            if (sim::liveLabels() != 1)
+                problems << QStringLiteral("%1 labels alive while one page is open").arg(sim::liveLabels());
+            return problems;
+        });
+        QFile::remove(target);
+        }
+        closeAll();
+        QStringList problems;
+        checkReleased(problems);
+        EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join(u'\n'));
+    }
+}
+
+// The export writes the rows the page already holds: it makes no designer call,
+// so a designer that stopped after loading changes nothing in it. A file that
+// cannot be written is reported and the old one stays.
+TEST_F(ViewSweeps, VariablesExportNeedsNoDesigner)
+{
+    const QString label = QDir::cleanPath(QStringLiteral(STROVEX_SAMPLES_DIR "/shipping_sscc.lbl"));
+    open(label);
+    TLabelInfo *view = page(label);
+    ASSERT_NE(view, nullptr);
+    VariablesPage *variables = view->variablesPage();
+    const QString target = dir.file(QStringLiteral("variables.csv"));
+
+    // The context menu's action, its dialog answered with `path`.
+    const auto exportTo = [&](const QString &path) {
+        QTimer::singleShot(0, [path] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            dialog->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, public through its base
+        });
+        variables->mmiExportToFileClick();
+    };
+
+    Messages clean;
+    std::uint64_t calls = 0;
+    {
+        RecordedMessages recording(clean);
+        Armed armed({});
+        exportTo(target);
+        calls = sim::callCount();
+    }
+    const QByteArray written = bytesOf(target);
+    ASSERT_FALSE(written.isEmpty()) << qPrintable(clean.text());
+    EXPECT_EQ(calls, 0u);
+
+    Messages stopped;
+    {
+        RecordedMessages recording(stopped);
+        sim::Knobs knobs;
+        knobs.stopAfter = 1;
+        Armed armed(knobs);
+        QFile::remove(target);
+        exportTo(target);
+    }
+    EXPECT_TRUE(stopped.shown.empty()) << qPrintable(stopped.text());
+    EXPECT_EQ(bytesOf(target), written);
+
+    // A folder in the way of the file: reported, nothing else changed.
+    const QString blocked = dir.file(QStringLiteral("blocked.csv"));
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    Messages refused;
+    {
+        RecordedMessages recording(refused);
+        runGuarded(window.get(), [&] { variables->exportToFile(blocked); });
+    }
+    EXPECT_TRUE(refused.anyError());
+    EXPECT_TRUE(QFileInfo(blocked).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("variables.csv")});
+    QStringList problems;
+    checkCursor(problems);
+    closeAll();
+    checkReleased(problems);
+    EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join(u'\n'));
+    std::printf("variables export: no designer call; written whole with the designer stopped\n");
+}
