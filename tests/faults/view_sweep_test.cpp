@@ -1,6 +1,6 @@
 // Fault sweeps over the main window: loading every sample into a label view,
-// the command-file and graph generators, and the variables export, each run
-// the way the user's action runs it (inside the error boundary).
+// the command-file and graph generators, the variables export and the search,
+// each run the way the user's action runs it (inside the error boundary).
 
 #include "sweep.h"
 
@@ -25,6 +25,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include <memory>
 
@@ -370,4 +371,58 @@ TEST_F(ViewSweeps, VariablesExportNeedsNoDesigner)
     checkReleased(problems);
     EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join(u'\n'));
     std::printf("variables export: no designer call; written whole with the designer stopped\n");
+}
+
+// The search reads the rows the pages hold and the label's file name: a
+// failure adds no result row, not even part of one.
+TEST_F(ViewSweeps, Search)
+{
+    const QString label = QDir::cleanPath(QStringLiteral(STROVEX_SAMPLES_DIR "/shipping_sscc.lbl"));
+    open(label);
+    ASSERT_NE(page(label), nullptr);
+    window->setTextInput([](QWidget *, const QString &, const QString &) { return std::optional<QString>(QStringLiteral("SSCC")); });
+    auto *results = window->findChild<QTreeWidget *>(QStringLiteral("vstSearchResults"));
+    ASSERT_NE(results, nullptr);
+    QAction *find = window->findChild<QAction *>(QStringLiteral("actSearchFind"));
+
+    Messages clean;
+    std::uint64_t calls = 0;
+    {
+        RecordedMessages recording(clean);
+        Armed armed({});
+        find->trigger();
+        calls = sim::callCount();
+    }
+    ASSERT_FALSE(clean.anyError()) << qPrintable(clean.text());
+    ASSERT_EQ(results->topLevelItemCount(), 1);
+    const QTreeWidgetItem *found = results->topLevelItem(0);
+    ASSERT_GT(found->childCount(), 0) << "the search text matches nothing in the label";
+
+    sweep(QStringLiteral("search"), calls, [&](const Point &point) {
+        const int before = results->topLevelItemCount();
+        Messages shown;
+        {
+            RecordedMessages recording(shown);
+            Armed armed(point.knobs);
+            find->trigger();
+        }
+        QStringList problems;
+        checkCursor(problems);
+        const int added = results->topLevelItemCount() - before;
+        if (shown.anyError()) {
+            if (added != 0)
+                problems << QStringLiteral("a result row was added although the search failed");
+        } else if (!point.clean()) {
+            problems << QStringLiteral("the failure was not reported");
+        } else if (added != 1 || results->topLevelItem(before)->childCount() != found->childCount()) {
+            problems << QStringLiteral("a clean search did not add its result");
+        }
+        if (sim::liveLabels() != 1)
+            problems << QStringLiteral("%1 labels alive while one page is open").arg(sim::liveLabels());
+        return problems;
+    });
+    closeAll();
+    QStringList problems;
+    checkReleased(problems);
+    EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join(u'\n'));
 }
