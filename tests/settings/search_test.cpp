@@ -48,8 +48,9 @@ protected:
             asked << caption + QLatin1Char('|') + prompt;
             if (answers.empty())
                 return std::nullopt;
-            std::optional<QString> answer = answers.front();
-            answers.erase(answers.begin());
+            const auto next = answers.begin();
+            const std::optional<QString> answer = *next;
+            answers.erase(next);
             return answer;
         });
         w.OpenLabelFile(label);
