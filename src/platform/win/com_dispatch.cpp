@@ -169,15 +169,7 @@ Value fromVariant(const VARIANT &v)
         const HRESULT hr = v.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void **>(&object));
         if (FAILED(hr) || !object)
             throw AutomationError(u"The server returned an object without a dispatch interface.");
-        DispatchRef ref;
-        try {
-            ref = std::make_shared<ComDispatch>(object);
-        } catch (...) {
-            object->Release();
-            throw;
-        }
-        object->Release();
-        return ref;
+        return adoptDispatch(object);
     }
     case VT_CY:
     case VT_DECIMAL:
@@ -248,6 +240,19 @@ Value ComDispatch::invoke(int dispId, CallKind kind, std::span<const Value> args
     if (FAILED(hr))
         throw AutomationError(errorText(hr, excep.info));
     return fromVariant(result[0]);
+}
+
+DispatchRef adoptDispatch(IDispatch *object)
+{
+    DispatchRef ref;
+    try {
+        ref = std::make_shared<ComDispatch>(object);
+    } catch (...) {
+        object->Release();
+        throw;
+    }
+    object->Release();
+    return ref;
 }
 
 } // namespace strovex::win

@@ -28,4 +28,8 @@ private:
     IDispatch *object_;
 };
 
+// Takes over a reference the caller owns (from QueryInterface or
+// CoCreateInstance): the result holds it, or it is released when wrapping fails.
+DispatchRef adoptDispatch(IDispatch *object);
+
 } // namespace strovex::win

@@ -47,15 +47,7 @@ DispatchRef ComResolver::create(const std::u16string &progId)
     if (FAILED(hr) || !object)
         throw AutomationError(systemMessage(FAILED(hr) ? hr : E_NOINTERFACE));
 
-    DispatchRef ref;
-    try {
-        ref = std::make_shared<ComDispatch>(object);
-    } catch (...) {
-        object->Release();
-        throw;
-    }
-    object->Release();
-    return ref;
+    return adoptDispatch(object);
 }
 
 ComResolver &comResolver()
