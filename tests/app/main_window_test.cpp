@@ -276,3 +276,20 @@ TEST_F(AppTest, CommandFileGoesThroughTheWindowsSaveDialogWhichKeepsTheLastName)
     EXPECT_EQ(recorder->edited.size(), 1);
     setLauncher(nullptr);
 }
+
+TEST_F(AppTest, AboutShowsTheVersionLineAndClosesWithEscape)
+{
+    TfrmMain &w = start();
+    QString version;
+    bool closedByEscape = false;
+    QTimer::singleShot(0, [&] {
+        QWidget *about = QApplication::activeModalWidget();
+        ASSERT_NE(about, nullptr);
+        version = about->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
+        QTest::keyClick(about, Qt::Key_Escape);
+        closedByEscape = !about->isVisible();
+    });
+    action(&w, "actHelpAbout")->trigger();
+    EXPECT_EQ(version, QStringLiteral("Version 2.9.5 (build 120)"));
+    EXPECT_TRUE(closedByEscape);
+}
