@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -213,6 +214,71 @@ void BM_SetVariableLength1000Labels(benchmark::State &state)
     strovex::sim::setKnobs({});
 }
 BENCHMARK(BM_SetVariableLength1000Labels)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Set paths over 1,000 labels with two pictures each: every run moves every
+// picture path from one folder to the other (both hold the pictures), so
+// every label is changed and saved.
+void BM_SetPaths1000Labels(benchmark::State &state)
+{
+    strovex::sim::loadKnobsFromEnvironment();
+    strovex::sim::Knobs knobs = strovex::sim::knobs();
+    if (qEnvironmentVariableIsEmpty("STROVEX_SIM_LATENCY_US"))
+        knobs.latencyUs = 50;
+    strovex::sim::setKnobs(knobs);
+
+    QTemporaryDir dir;
+    for (const char *folder : {"pictures-a", "pictures-b"}) {
+        QDir(dir.path()).mkpath(QString::fromLatin1(folder));
+        for (const char *picture : {"logo.bmp", "seal.bmp"}) {
+            QFile f(dir.filePath(QString::fromLatin1(folder) + QLatin1Char('/') + QString::fromLatin1(picture)));
+            f.open(QIODevice::WriteOnly);
+            f.write("BM");
+        }
+    }
+    QStringList files;
+    for (int i = 0; i < 1000; ++i) {
+        const QString path = dir.filePath(QStringLiteral("label%1.lbl").arg(i));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(R"({"SimulatedLabel": 1, "PrinterName": "Office",
+            "Variables": [{"Name": "Article", "Length": 12}],
+            "Objects": [{"Name": "Text1", "Kind": 301, "Contents": "Hello"},
+                        {"Name": "Logo", "Kind": 303, "Contents": "pictures-a/logo.bmp"},
+                        {"Name": "Barcode1", "Kind": 304, "Contents": "12345"},
+                        {"Name": "Seal", "Kind": 303, "Contents": "pictures-a/seal.bmp"}]})");
+        files << path;
+    }
+
+    auto clock = std::make_shared<DesignerClock>();
+    const strovex::QuillApp app(std::make_shared<TimedDispatch>(strovex::sim::createApplication(), clock));
+    double own = 0, designer = 0;
+    bool toB = true;
+    for (auto _ : state) {
+        clock->inside = {};
+        strovex::LinesReport report;
+        const auto start = Clock::now();
+        strovex::runSetPaths(files, app, toB ? QStringLiteral("pictures-a") : QStringLiteral("pictures-b"),
+                             toB ? QStringLiteral("pictures-b") : QStringLiteral("pictures-a"), report);
+        const double total = seconds(Clock::now() - start);
+        const double inside = seconds(clock->inside);
+        toB = !toB;
+        // Five lines per label when both pictures moved and the label was saved.
+        if (report.lines().size() != 1000 * 5
+            || report.lines().indexOf(QRegularExpression(QStringLiteral("^Error"))) >= 0) {
+            state.SkipWithError("the run did not change every label");
+            return;
+        }
+        own += total - inside;
+        designer += inside;
+        state.SetIterationTime(total);
+    }
+    const double labels = 1000.0 * double(state.iterations());
+    state.counters["own_us_per_label"] = benchmark::Counter(own * 1e6 / labels);
+    state.counters["designer_us_per_label"] = benchmark::Counter(designer * 1e6 / labels);
+    state.counters["own_share"] = benchmark::Counter(own / designer);
+    strovex::sim::setKnobs({});
+}
+BENCHMARK(BM_SetPaths1000Labels)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
