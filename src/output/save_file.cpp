@@ -1,6 +1,7 @@
 #include "output/save_file.h"
 
 #include <QSaveFile>
+#include <QtEndian>
 
 namespace strovex {
 
@@ -26,35 +27,36 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes)
         fail(file.errorString());
 }
 
+namespace {
+
+// All lines in one text, each followed by CR LF.
+QString joinLines(const QStringList &lines, QString start = {})
+{
+    qsizetype size = start.size();
+    for (const QString &line : lines)
+        size += line.size() + 2;
+    QString text = std::move(start);
+    text.reserve(size);
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n", 2);
+    }
+    return text;
+}
+
+} // namespace
+
 QByteArray utf16LeWithBom(const QStringList &lines)
 {
-    qsizetype units = 1;
-    for (const QString &line : lines)
-        units += line.size() + 2;
-    QByteArray bytes;
-    bytes.reserve(units * 2);
-    const auto put = [&bytes](char16_t unit) {
-        bytes.append(char(unit & 0xFF));
-        bytes.append(char(unit >> 8));
-    };
-    put(0xFEFF);
-    for (const QString &line : lines) {
-        for (const QChar c : line)
-            put(c.unicode());
-        put(u'\r');
-        put(u'\n');
-    }
+    const QString text = joinLines(lines, QString(QChar(QChar::ByteOrderMark)));
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
     return bytes;
 }
 
 QByteArray utf8Lines(const QStringList &lines)
 {
-    QByteArray bytes;
-    for (const QString &line : lines) {
-        bytes.append(line.toUtf8());
-        bytes.append("\r\n", 2);
-    }
-    return bytes;
+    return joinLines(lines).toUtf8();
 }
 
 } // namespace strovex
