@@ -28,14 +28,17 @@ void requireDot(const QByteArray &dot, const char *what, const QString &detail)
                        + QString::fromUtf8(dot));
 }
 
+// A folder of this process, removed when it exits normally (a crash leaves it as evidence).
+struct WorkFolder {
+    QString path = QDir::tempPath() + QStringLiteral("/strovex-fuzz-dot-") + QString::number(getpid());
+    WorkFolder() { QDir().mkpath(path); }
+    ~WorkFolder() { QDir(path).removeRecursively(); }
+};
+
 const QString &workFolder()
 {
-    static const QString folder = [] {
-        const QString path = QDir::tempPath() + QStringLiteral("/strovex-fuzz-dot-") + QString::number(getpid());
-        QDir().mkpath(path);
-        return path;
-    }();
-    return folder;
+    static const WorkFolder folder;
+    return folder.path;
 }
 
 } // namespace

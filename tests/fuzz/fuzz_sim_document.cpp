@@ -23,18 +23,24 @@ using namespace strovex::fuzz;
 
 namespace {
 
-const QString &workFolder()
-{
-    static const QString folder = [] {
-        const QString path = QDir::tempPath() + QStringLiteral("/strovex-fuzz-doc-") + QString::number(getpid());
+// A folder of this process, removed when it exits normally (a crash leaves it as evidence).
+struct WorkFolder {
+    QString path = QDir::tempPath() + QStringLiteral("/strovex-fuzz-doc-") + QString::number(getpid());
+    WorkFolder()
+    {
         QDir().mkpath(path + QStringLiteral("/pictures"));
         // A picture a document may name, so SetFileName and the preview find one.
         QFile picture(path + QStringLiteral("/pictures/logo.bmp"));
         if (picture.open(QIODevice::WriteOnly))
             picture.write("BM");
-        return path;
-    }();
-    return folder;
+    }
+    ~WorkFolder() { QDir(path).removeRecursively(); }
+};
+
+const QString &workFolder()
+{
+    static const WorkFolder folder;
+    return folder.path;
 }
 
 // Runs one designer read; a refusal is the designer's answer, anything else escapes.
