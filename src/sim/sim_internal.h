@@ -3,6 +3,7 @@
 
 #include "automation/dispatch.h"
 
+#include <QHash>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
@@ -30,8 +31,22 @@ struct Document {
     QString filePath;   // absolute, as given (not resolved through links)
     QJsonObject root;   // the whole file; changes are made in place so Save keeps unknown keys
 
+private:
+    struct NameIndex {
+        QStringList names;
+        QHash<QString, int> first;
+    };
+    const NameIndex &nameIndex(const QString &listKey) const;
+    mutable QHash<QString, NameIndex> nameIndexes_;
+
+public:
+
     QJsonObject entry(const QString &listKey, int index) const;   // index from 0
     void setEntryField(const QString &listKey, int index, const QString &field, const QJsonValue &value);
+    // The entries' names of a list, and where each name first stands; kept until
+    // a name changes, so large labels do not rebuild them for every lookup.
+    const QStringList &names(const QString &listKey) const;
+    int firstIndexOf(const QString &listKey, const QString &name) const; // -1: none
     // A picture path of the document as the designer reports it: relative paths
     // are taken against the label's folder, absolute and drive paths as they are.
     QString resolvePath(const QString &path) const;

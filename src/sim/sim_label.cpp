@@ -80,18 +80,10 @@ int findName(const QStringList &names, const QString &name)
     return -1;
 }
 
-QStringList namesOf(const QJsonObject &root, const QString &listKey)
-{
-    QStringList names;
-    for (const QJsonValue &v : root.value(listKey).toArray())
-        names << jsonText(v.toObject().value(QLatin1String("Name")));
-    return names;
-}
-
 VarRef resolveVariable(const Document &doc, const QString &name)
 {
     for (const QString &key : {QString(kVariables), QString(kOtherVariables)}) {
-        const int i = int(namesOf(doc.root, key).indexOf(name));
+        const int i = doc.firstIndexOf(key, name);
         if (i >= 0)
             return VarRef{key, i, name};
     }
@@ -386,7 +378,7 @@ protected:
         }
         case ListFindByName: {
             const QString name = argText(args, 0, "FindByName");
-            const int i = findName(byName_ ? names_ : namesOf(doc_->root, key_), name);
+            const int i = findName(byName_ ? names_ : doc_->names(key_), name);
             if (i < 0)
                 return std::monostate{};
             return item(i);
@@ -643,6 +635,32 @@ void Document::setEntryField(const QString &listKey, int index, const QString &f
     entry.insert(field, value);
     array.replace(index, entry);
     root.insert(listKey, array);
+    if (field == QLatin1String("Name"))
+        nameIndexes_.remove(listKey);
+}
+
+const Document::NameIndex &Document::nameIndex(const QString &listKey) const
+{
+    auto it = nameIndexes_.find(listKey);
+    if (it == nameIndexes_.end()) {
+        NameIndex index;
+        for (const QJsonValue &v : root.value(listKey).toArray())
+            index.names << jsonText(v.toObject().value(QLatin1String("Name")));
+        for (int i = int(index.names.size()) - 1; i >= 0; --i)
+            index.first.insert(index.names[i], i);
+        it = nameIndexes_.insert(listKey, std::move(index));
+    }
+    return *it;
+}
+
+const QStringList &Document::names(const QString &listKey) const
+{
+    return nameIndex(listKey).names;
+}
+
+int Document::firstIndexOf(const QString &listKey, const QString &name) const
+{
+    return nameIndex(listKey).first.value(name, -1);
 }
 
 QString Document::resolvePath(const QString &path) const
