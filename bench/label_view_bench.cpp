@@ -10,6 +10,7 @@
 
 #include "automation/designer.h"
 #include "call_recording.h"
+#include "inspect/grid_pages.h"
 #include "inspect/label_view.h"
 #include "large_label.h"
 #include "sim/sim_designer.h"
@@ -326,6 +327,34 @@ BENCHMARK(BM_LabelViewLoadVersusBareWalk)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
+
+// Column fitting alone, the largest part of the view's own time in a load:
+// the Objects page (arg 0) or the Variables page (arg 1) of the same label.
+void BM_GridPageFitColumns(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("large.lbl"));
+    if (!bench::writeLargeLabel(path, 10000, 5000)) {
+        state.SkipWithError("cannot write the label document");
+        return;
+    }
+    const QuillApp app(sim::createApplication());
+    const IQuillmark label = app.OpenLabel(path);
+    ObjectsPage objects;
+    VariablesPage variables;
+    GridPage *page = state.range(0) == 0 ? static_cast<GridPage *>(&objects) : &variables;
+    if (page == &objects)
+        objects.fill(label, label.Objects());
+    else
+        variables.fill(label.Variables(), label.OtherVariables());
+    page->resize(1000, 600);
+    page->show();
+    QCoreApplication::processEvents();
+    for (auto _ : state)
+        page->fitColumns();
+    state.SetLabel(page == &objects ? "Objects, 10,000 rows" : "Variables, 5,000 rows");
+}
+BENCHMARK(BM_GridPageFitColumns)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
