@@ -1,8 +1,10 @@
 // The start-up benchmark's baseline: an empty QMainWindow whose process ends
 // right after its first paint, the same way the main program's does under
-// STROVEX_EXIT_AFTER_FIRST_PAINT=1.
+// STROVEX_EXIT_AFTER_FIRST_PAINT=1. With --save-dialogs it also makes two
+// file dialogs up front, as the main window does, to show what they cost.
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -31,6 +33,10 @@ int main(int argc, char **argv)
     QMainWindow window;
     ExitAfterFirstPaint exitAfterFirstPaint;
     window.installEventFilter(&exitAfterFirstPaint);
+    if (QCoreApplication::arguments().contains(QStringLiteral("--save-dialogs"))) {
+        new QFileDialog(&window);
+        new QFileDialog(&window);
+    }
     window.resize(948, 786);
     window.show();
     return app.exec();
