@@ -37,7 +37,7 @@ int main(int argc, char **argv)
         new QFileDialog(&window);
         new QFileDialog(&window);
     }
-    window.resize(948, 786);
+    window.resize(441, 554); // the main window's size when no settings are stored yet
     window.show();
     return app.exec();
 }
