@@ -14,6 +14,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <vector>
+
 namespace strovex {
 
 GridPage::GridPage(const char *pageName, const char *captionName, const char *captionText, const char *viewName,
@@ -80,12 +83,36 @@ void GridPage::fitColumns()
     const int padding = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 4;
     QHeaderView *header = view_->header();
     const int rows = model_->rowCount();
+    // A Latin-1 text is drawn in the view's own font, so it is no wider than its
+    // length times that font's widest character: such texts are measured once
+    // each, longest first, until no shorter one can win. Other texts may come
+    // from fallback fonts and are always measured.
+    const int widestCharacter = qMax(1, metrics.maxWidth());
+    std::vector<QString> latin1;
+    latin1.reserve(std::size_t(rows));
     for (int c = 0; c < model_->columnCount(); ++c) {
         if (header->isSectionHidden(c) || header->sectionResizeMode(c) != QHeaderView::Interactive)
             continue;
         int width = header->sectionSizeHint(c);
-        for (int r = 0; r < rows; ++r)
-            width = qMax(width, metrics.horizontalAdvance(model_->cellText(r, c)) + padding);
+        latin1.clear();
+        for (int r = 0; r < rows; ++r) {
+            QString text = model_->cellText(r, c);
+            const bool isLatin1 = std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch.unicode() < 0x100; });
+            if (isLatin1)
+                latin1.push_back(std::move(text));
+            else
+                width = qMax(width, metrics.horizontalAdvance(text) + padding);
+        }
+        // Longest first; equal texts side by side, so each is measured once.
+        std::sort(latin1.begin(), latin1.end(), [](const QString &a, const QString &b) {
+            return a.size() != b.size() ? a.size() > b.size() : a < b;
+        });
+        for (std::size_t i = 0; i < latin1.size(); ++i) {
+            if (latin1[i].size() * widestCharacter + padding <= width)
+                break;
+            if (i == 0 || latin1[i] != latin1[i - 1])
+                width = qMax(width, metrics.horizontalAdvance(latin1[i]) + padding);
+        }
         header->resizeSection(c, qMax(width, model_->columns().at(std::size_t(c)).minimumWidth));
     }
 }
