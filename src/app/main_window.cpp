@@ -90,19 +90,6 @@ TfrmMain::TfrmMain(ProgIdResolver *resolver, QWidget *parent)
     Splitter1_->setSizes({570, 216});
     setCentralWidget(Splitter1_);
 
-    SaveDialog_ = new QFileDialog(this);
-    SaveDialog_->setObjectName(QStringLiteral("SaveDialog"));
-    SaveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog_->setNameFilters({QStringLiteral("Quillmark Job File (*.job)"), QStringLiteral("Quillmark XML Command File (*.xml)"),
-                                 QStringLiteral("Quillmark CSV Command File (*.csv)")});
-    SaveDialog_->setDefaultSuffix(QStringLiteral("job"));
-    SaveDialog_->setOption(QFileDialog::DontConfirmOverwrite);
-    SaveDialog2_ = new QFileDialog(this);
-    SaveDialog2_->setObjectName(QStringLiteral("SaveDialog2"));
-    SaveDialog2_->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog2_->setNameFilters({QStringLiteral("Dot File (*.dot)"), QStringLiteral("Directed Graph Markup Language File (*.dgml)")});
-    SaveDialog2_->setDefaultSuffix(QStringLiteral("dgml"));
-    SaveDialog2_->setOption(QFileDialog::DontConfirmOverwrite);
 
     createMenus();
     updateActions();
@@ -462,19 +449,34 @@ void TfrmMain::actSearchFindExecute()
     vstSearchResults_->scrollToItem(labelRow);
 }
 
+// The save dialogs are made on first use: each starts a thread that lists a
+// folder, which start-up need not wait for. Neither asks before overwriting.
+QFileDialog *TfrmMain::ownSaveDialog(QFileDialog *&dialog, const QString &name)
+{
+    if (!dialog) {
+        dialog = new QFileDialog(this);
+        dialog->setObjectName(name);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    return dialog;
+}
+
 void TfrmMain::actToolsCreateJobFile()
 {
     if (const TLabelInfo *view = activeView()) {
+        QFileDialog *dialog = ownSaveDialog(SaveDialog_, QStringLiteral("SaveDialog"));
         actToolsCreateJobFileExecute(this, handlesOf(*view), lastCommandFileName_,
-                                     [this](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(SaveDialog_, r); });
+                                     [dialog](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(dialog, r); });
     }
 }
 
 void TfrmMain::actToolsCreateGraph()
 {
     if (const TLabelInfo *view = activeView()) {
+        QFileDialog *dialog = ownSaveDialog(SaveDialog2_, QStringLiteral("SaveDialog2"));
         actToolsCreateGraphExecute(this, handlesOf(*view), view->FFileName(),
-                                   [this](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(SaveDialog2_, r); });
+                                   [dialog](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(dialog, r); });
     }
 }
 

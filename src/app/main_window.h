@@ -68,6 +68,7 @@ private:
     void FileOpen1Execute();
     void actHelpAboutExecute();
     void actSearchFindExecute();
+    QFileDialog *ownSaveDialog(QFileDialog *&dialog, const QString &name);
     void actToolsCreateJobFile();
     void actToolsCreateGraph();
     void actToolsSetPrinterExecute();

@@ -256,9 +256,14 @@ TEST_F(AppTest, CommandFileGoesThroughTheWindowsSaveDialogWhichKeepsTheLastName)
     TfrmMain &w = start();
     w.OpenLabelFile(fixture("box.lbl"));
     const QString target = dir.file(QStringLiteral("print.job"));
-    auto *dialog = w.findChild<QFileDialog *>(QStringLiteral("SaveDialog"));
-    ASSERT_NE(dialog, nullptr);
+    QFileDialog *dialog = nullptr;
     QTimer::singleShot(0, [&] {
+        dialog = w.findChild<QFileDialog *>(QStringLiteral("SaveDialog"));
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Quillmark Job File (*.job)"),
+                                                      QStringLiteral("Quillmark XML Command File (*.xml)"),
+                                                      QStringLiteral("Quillmark CSV Command File (*.csv)")}));
+        EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("job"));
         dialog->selectFile(target);
         QMetaObject::invokeMethod(dialog, "accept");
     });
