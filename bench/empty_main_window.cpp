@@ -3,35 +3,18 @@
 // STROVEX_EXIT_AFTER_FIRST_PAINT=1. With --save-dialogs it also makes two
 // file dialogs up front, as the main window does, to show what they cost.
 
+#include "app/exit_after_first_paint.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMainWindow>
-#include <QTimer>
 
-#include <cstdlib>
-
-namespace {
-
-class ExitAfterFirstPaint : public QObject {
-public:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            // Once this paint is done; no clean-up, so the run ends at the paint.
-            QTimer::singleShot(0, qApp, [] { std::_Exit(0); });
-        }
-        return false;
-    }
-};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QMainWindow window;
-    ExitAfterFirstPaint exitAfterFirstPaint;
+    strovex::ExitAfterFirstPaint exitAfterFirstPaint;
     window.installEventFilter(&exitAfterFirstPaint);
     if (QCoreApplication::arguments().contains(QStringLiteral("--save-dialogs"))) {
         new QFileDialog(&window);

@@ -1,10 +1,8 @@
 #include "app/error_boundary.h"
+#include "app/exit_after_first_paint.h"
 #include "app/main_window.h"
 
 #include <QApplication>
-#include <QTimer>
-
-#include <cstdlib>
 
 namespace {
 
@@ -21,22 +19,6 @@ public:
     }
 };
 
-// STROVEX_EXIT_AFTER_FIRST_PAINT=1 ends the process as soon as the main window
-// has painted for the first time, without writing settings or any clean-up;
-// the start-up benchmark times whole runs with it.
-class ExitAfterFirstPaint : public QObject {
-public:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            // Once this paint is done; no clean-up, so the run ends at the paint.
-            QTimer::singleShot(0, qApp, [] { std::_Exit(0); });
-        }
-        return false;
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -49,7 +31,8 @@ int main(int argc, char **argv)
     QStringList files = QApplication::arguments();
     files.removeFirst();
     window.setStartupFiles(files);
-    ExitAfterFirstPaint exitAfterFirstPaint;
+    // For the start-up benchmark only.
+    strovex::ExitAfterFirstPaint exitAfterFirstPaint;
     if (qEnvironmentVariableIntValue("STROVEX_EXIT_AFTER_FIRST_PAINT") == 1)
         window.installEventFilter(&exitAfterFirstPaint);
     window.show();

@@ -185,15 +185,15 @@ ParsedArgs parseCommandArgs(const Command &command, const QStringList &args)
         }
         QString value;
         const QString name = optionName(arg, value);
-        const auto spec = std::find_if(command.options.begin(), command.options.end(),
-                                       [&](const OptionSpec &o) { return o.name == name; });
-        if (name.isEmpty() || spec == command.options.end())
+        const auto option = std::find_if(command.options.begin(), command.options.end(),
+                                         [&](const OptionSpec &o) { return o.name == name; });
+        if (name.isEmpty() || option == command.options.end())
             throw UsageError{QStringLiteral("Unknown option %1.").arg(arg)};
-        if (spec->takesValue && value.isNull()) {
+        if (option->takesValue && value.isNull()) {
             if (i + 1 >= args.size())
                 throw UsageError{QStringLiteral("Option --%1 needs a value.").arg(name)};
             value = args[++i];
-        } else if (!spec->takesValue && !value.isNull()) {
+        } else if (!option->takesValue && !value.isNull()) {
             throw UsageError{QStringLiteral("Option --%1 takes no value.").arg(name)};
         }
         parsed.items.push_back({name, value});
