@@ -393,9 +393,9 @@ void TfrmMain::ReleaseAllLabels()
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool ours = watched->isWidgetType()
-        && (watched == this || isAncestorOf(static_cast<QWidget *>(watched)));
-    if (event->type() == QEvent::KeyPress && ours) {
+    // Every event of the application passes here: the type is checked first.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()
+        && (watched == this || isAncestorOf(static_cast<QWidget *>(watched)))) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_T && (key->modifiers() & Qt::ControlModifier) && !key->isAutoRepeat()) {
             if (TLabelInfo *view = activeView())
