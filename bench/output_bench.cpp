@@ -142,15 +142,3 @@ COMMAND_FILE(csv, WriteCsvCommandFile, ".csv");
 COMMAND_FILE(dat, WriteDataFile, ".dat");
 GRAPH(dot, WriteDotGraph, ".dot");
 GRAPH(dgml, WriteDgmlGraph, ".dgml");
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    sim::loadKnobsFromEnvironment();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

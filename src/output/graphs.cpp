@@ -149,21 +149,23 @@ QStringList BuildDotGraph(const LabelHandles &view)
         lines << kIndent + obj(name) + QStringLiteral(" [label=\"") + dotLabel(name)
                      + QStringLiteral("\",shape=ellipse,style=filled,color=lightblue];");
     });
-    forEachItem(view.FFunctions, [&](const IFunctionItem &function) {
-        const QString name = function.Name();
+    // A function or database: its node, then its input and output variable groups.
+    const auto withGroups = [&](const auto &item, const QString &nodePrefix, const QString &groupPrefix,
+                                const QString &style) {
+        const QString name = item.Name();
         const QString id = MakeDotIdentifier(name);
-        const QString node = dotId(QStringLiteral("func") + id);
-        lines << kIndent + node + QStringLiteral(" [label=\"") + dotLabel(name)
-                     + QStringLiteral("\",shape=ellipse,style=filled,color=firebrick1];");
-        addGroups(lines, function, QStringLiteral("Func") + id, node);
+        const QString node = dotId(nodePrefix + id);
+        lines << kIndent + node + QStringLiteral(" [label=\"") + dotLabel(name) + QStringLiteral("\",") + style
+                     + QStringLiteral("];");
+        addGroups(lines, item, groupPrefix + id, node);
+    };
+    forEachItem(view.FFunctions, [&](const IFunctionItem &function) {
+        withGroups(function, QStringLiteral("func"), QStringLiteral("Func"),
+                   QStringLiteral("shape=ellipse,style=filled,color=firebrick1"));
     });
     forEachItem(view.FDatabases, [&](const IDatabaseItem &database) {
-        const QString name = database.Name();
-        const QString id = MakeDotIdentifier(name);
-        const QString node = dotId(QStringLiteral("db") + id);
-        lines << kIndent + node + QStringLiteral(" [label=\"") + dotLabel(name)
-                     + QStringLiteral("\",shape=box,style=filled,color=dodgerblue3];");
-        addGroups(lines, database, QStringLiteral("Db") + id, node);
+        withGroups(database, QStringLiteral("db"), QStringLiteral("Db"),
+                   QStringLiteral("shape=box,style=filled,color=dodgerblue3"));
     });
 
     forEachItem(view.FObjects, [&](const IObjectItem &object) {
