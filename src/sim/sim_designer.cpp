@@ -419,10 +419,15 @@ private:
             return refuse(QStringLiteral("The file \"%1\" does not exist.").arg(absolute));
         if (info.isDir())
             return refuse(QStringLiteral("\"%1\" is a folder, not a label file.").arg(absolute));
-        QFile file(absolute);
-        if (!file.open(QIODevice::ReadOnly))
-            return refuse(QStringLiteral("The file \"%1\" cannot be read: %2").arg(absolute, file.errorString()));
-        const QByteArray bytes = file.readAll();
+        LabelFileRead read = readLabelFile(absolute, app_->heldFiles);
+        if (read.outcome == LabelFileRead::InUse) {
+            app_->setError(QStringLiteral("The file is in use by another process."),
+                           QStringLiteral("The file \"%1\" is open in another designer.").arg(absolute));
+            return std::monostate{};
+        }
+        if (read.outcome != LabelFileRead::Read)
+            return refuse(read.reason);
+        const QByteArray bytes = std::move(read.bytes);
         QJsonParseError error;
         const QJsonDocument json = QJsonDocument::fromJson(bytes, &error);
         if (error.error != QJsonParseError::NoError)
@@ -437,6 +442,7 @@ private:
         doc->app = app_;
         doc->filePath = absolute;
         doc->root = json.object();
+        doc->held = std::move(read.held);
 
         const QJsonValue fault = doc->root.value(QLatin1String("Faults")).toObject().value(QLatin1String("OpenLabel"));
         if (fault.isObject()) {

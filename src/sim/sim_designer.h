@@ -19,6 +19,10 @@ namespace strovex::sim {
 // then the first name equal ignoring letter case.
 DispatchRef createApplication();
 
+// OpenLabel refuses a label file larger than this, as it refuses anything that
+// is not a regular file.
+inline constexpr std::int64_t kMaxLabelFileBytes = std::int64_t(256) << 20;
+
 // Registers the simulated designer according to STROVEX_DESIGNER:
 // unset or empty: as "Quillmark6.Application"; "5": only as
 // "Quillmark5.Application"; "none": not at all. Also reads the knobs below

@@ -2,6 +2,7 @@
 // Pieces shared by the simulated designer's sources; not part of its contract.
 
 #include "automation/dispatch.h"
+#include "sim/sim_label_file.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -20,6 +21,7 @@ struct AppState {
     QString errorText;
     QString errorDetail;
     bool automationFlag = false;
+    HeldFiles heldFiles; // label files this application has open
 
     void clearError() { errorText.clear(); errorDetail.clear(); }
     void setError(const QString &text, const QString &detail) { errorText = text; errorDetail = detail; }
@@ -30,6 +32,7 @@ struct Document {
     std::shared_ptr<AppState> app;
     QString filePath;   // absolute, as given (not resolved through links)
     QJsonObject root;   // the whole file; changes are made in place so Save keeps unknown keys
+    std::shared_ptr<HeldFile> held; // the file kept open and locked while the label lives
 
 private:
     struct NameIndex {

@@ -564,11 +564,19 @@ private:
         app_->clearError();
         QSaveFile file(doc_->filePath);
         const QByteArray bytes = QJsonDocument(doc_->root).toJson(QJsonDocument::Indented);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        const auto fail = [&] {
             app_->setError(QStringLiteral("Cannot save label file"),
                            QStringLiteral("The file \"%1\" cannot be written: %2").arg(doc_->filePath, file.errorString()));
             return false;
-        }
+        };
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return fail();
+        // Lock the new file before it takes the label's name, so the name is never free.
+        HeldFile replacement = doc_->held ? HeldFile::lockReplacement(int(file.handle())) : HeldFile();
+        if (!file.commit())
+            return fail();
+        if (replacement.valid())
+            *doc_->held = std::move(replacement);
         return true;
     }
 

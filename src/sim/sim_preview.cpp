@@ -56,47 +56,63 @@ constexpr unsigned char kFont[95][5] = {
 // Glyph of a character other than printable ASCII: an empty box.
 constexpr unsigned char kBox[5] = {0x7F, 0x41, 0x41, 0x41, 0x7F};
 
+// Pixel coordinates of objects: 64-bit, since a document's object may lie
+// billions of pixels off the picture; only the part on the picture is drawn.
+using Coord = qint64;
+
+Coord toCoord(double d)
+{
+    constexpr double kFar = 1.0e15; // far off any picture, and far from overflow
+    if (!(d > -kFar))
+        return Coord(-kFar);
+    if (!(d < kFar))
+        return Coord(kFar);
+    return Coord(std::floor(d));
+}
+
 class Canvas {
 public:
     Canvas(int width, int height, quint32 fill) : w_(width), h_(height), pixels_(qsizetype(width) * height, fill) {}
 
-    void set(int x, int y, quint32 colour)
+    void set(Coord x, Coord y, quint32 colour)
     {
-        if (x >= clip_.left && x < clip_.right && y >= clip_.top && y < clip_.bottom && x >= 0 && y >= 0 && x < w_ && y < h_)
-            pixels_[qsizetype(y) * w_ + x] = colour;
+        if (x >= clip_.left && x < clip_.right && y >= clip_.top && y < clip_.bottom)
+            pixels_[qsizetype(y) * w_ + qsizetype(x)] = colour;
     }
-    void fill(int x0, int y0, int x1, int y1, quint32 colour)
+    // Work is bounded by the visible part, never by the rectangle's size.
+    void fill(Coord x0, Coord y0, Coord x1, Coord y1, quint32 colour)
     {
-        for (int y = std::max(y0, 0); y < std::min(y1, h_); ++y)
-            for (int x = std::max(x0, 0); x < std::min(x1, w_); ++x)
-                set(x, y, colour);
+        const Rect r = visible(x0, y0, x1, y1);
+        for (Coord y = r.top; y < r.bottom; ++y)
+            for (Coord x = r.left; x < r.right; ++x)
+                pixels_[qsizetype(y) * w_ + qsizetype(x)] = colour;
     }
-    void frame(int x0, int y0, int x1, int y1, quint32 colour)
+    void frame(Coord x0, Coord y0, Coord x1, Coord y1, quint32 colour)
     {
-        for (int x = x0; x < x1; ++x) {
-            set(x, y0, colour);
-            set(x, y1 - 1, colour);
-        }
-        for (int y = y0; y < y1; ++y) {
-            set(x0, y, colour);
-            set(x1 - 1, y, colour);
-        }
+        fill(x0, y0, x1, y0 + 1, colour);
+        fill(x0, y1 - 1, x1, y1, colour);
+        fill(x0, y0, x0 + 1, y1, colour);
+        fill(x1 - 1, y0, x1, y1, colour);
     }
-    void line(int x0, int y0, int x1, int y1, quint32 colour)
-    {
-        const int steps = std::max({std::abs(x1 - x0), std::abs(y1 - y0), 1});
-        for (int i = 0; i <= steps; ++i)
-            set(x0 + int(std::lround(double(x1 - x0) * i / steps)), y0 + int(std::lround(double(y1 - y0) * i / steps)), colour);
-    }
-    void clipTo(int x0, int y0, int x1, int y1) { clip_ = {x0, y0, x1, y1}; }
+    void clipTo(Coord x0, Coord y0, Coord x1, Coord y1) { clip_ = {0, 0, w_, h_}; clip_ = visible(x0, y0, x1, y1); }
     void noClip() { clip_ = {0, 0, w_, h_}; }
+
+    struct Rect {
+        Coord left, top, right, bottom;
+        bool empty() const { return left >= right || top >= bottom; }
+    };
+    // The part of a rectangle inside the clip (which lies inside the canvas).
+    Rect visible(Coord x0, Coord y0, Coord x1, Coord y1) const
+    {
+        Rect r{std::max(x0, clip_.left), std::max(y0, clip_.top), std::min(x1, clip_.right), std::min(y1, clip_.bottom)};
+        if (r.empty())
+            r = {clip_.left, clip_.top, clip_.left, clip_.top};
+        return r;
+    }
 
     const QList<quint32> &pixels() const { return pixels_; }
 
 private:
-    struct Rect {
-        int left, top, right, bottom;
-    };
     int w_;
     int h_;
     QList<quint32> pixels_;
@@ -116,21 +132,26 @@ QString plainFromRtf(const QString &rtf)
     return text.simplified();
 }
 
-void drawText(Canvas &canvas, const QString &text, int x0, int y0, int x1, int y1, int scale, bool wrap)
+void drawText(Canvas &canvas, const QString &text, Coord x0, Coord y0, Coord x1, Coord y1, Coord scale, bool wrap)
 {
     // Paragraphs wrap at the box's right edge; the canvas clip keeps the text inside the box.
-    int x = x0;
-    int y = y0;
-    const int advance = 6 * scale;
+    const Canvas::Rect shown = canvas.visible(x0, y0, x1, y1);
+    if (shown.empty())
+        return;
+    Coord x = x0;
+    Coord y = y0;
+    const Coord advance = 6 * scale;
     for (const QChar ch : text) {
         if (ch == QLatin1Char('\n') || (wrap && x + 5 * scale > x1)) {
             x = x0;
             y += 8 * scale;
-            if (y >= y1)
+            if (y >= y1 || y >= shown.bottom)
                 return;
             if (ch == QLatin1Char('\n'))
                 continue;
         }
+        if (!wrap && x >= shown.right)
+            return; // the rest of a single line is off the picture
         ushort code = ch.unicode();
         // Accented Latin letters are drawn as their base letter (Č as C).
         if (code > 126 && ch.decompositionTag() == QChar::Canonical)
@@ -138,15 +159,17 @@ void drawText(Canvas &canvas, const QString &text, int x0, int y0, int x1, int y
         const unsigned char *glyph = (code >= 32 && code <= 126) ? kFont[code - 32] : kBox;
         if (ch.isLowSurrogate())
             continue; // the high half already drew the box
-        for (int col = 0; col < 5; ++col)
-            for (int row = 0; row < 7; ++row)
-                if (glyph[col] & (1u << row))
-                    canvas.fill(x + col * scale, y + row * scale, x + (col + 1) * scale, y + (row + 1) * scale, kInk);
+        if (x + 5 * scale > shown.left && y + 7 * scale > shown.top) {
+            for (int col = 0; col < 5; ++col)
+                for (int row = 0; row < 7; ++row)
+                    if (glyph[col] & (1u << row))
+                        canvas.fill(x + col * scale, y + row * scale, x + (col + 1) * scale, y + (row + 1) * scale, kInk);
+        }
         x += advance;
     }
 }
 
-void drawBarcode(Canvas &canvas, const QString &data, int x0, int y0, int x1, int y1)
+void drawBarcode(Canvas &canvas, const QString &data, Coord x0, Coord y0, Coord x1, Coord y1)
 {
     // Not a real symbology: a stable pattern of bars taken from the data's bits,
     // between guard bars, so different contents look different.
@@ -158,44 +181,64 @@ void drawBarcode(Canvas &canvas, const QString &data, int x0, int y0, int x1, in
         modules << false;
     }
     modules << true << false << true;
-    const int width = std::max(x1 - x0, 1);
-    for (int x = x0; x < x1; ++x) {
-        const qsizetype m = qsizetype(qint64(x - x0) * modules.size() / width);
+    const double perPixel = double(modules.size()) / double(std::max<Coord>(x1 - x0, 1));
+    const Canvas::Rect shown = canvas.visible(x0, y0, x1, y1);
+    for (Coord x = shown.left; x < shown.right; ++x) {
+        const qsizetype m = qsizetype(std::min(double(x - x0) * perPixel, double(modules.size() - 1)));
         if (modules.value(m))
             canvas.fill(x, y0, x + 1, y1, kInk);
     }
 }
 
-void drawHatch(Canvas &canvas, int x0, int y0, int x1, int y1)
+void drawHatch(Canvas &canvas, Coord x0, Coord y0, Coord x1, Coord y1)
 {
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
+    const Canvas::Rect shown = canvas.visible(x0, y0, x1, y1);
+    for (Coord y = shown.top; y < shown.bottom; ++y)
+        for (Coord x = shown.left; x < shown.right; ++x)
             if ((x - x0 + y - y0) % 6 == 0)
                 canvas.set(x, y, kHatch);
     canvas.frame(x0, y0, x1, y1, kInk);
 }
 
-void drawEllipse(Canvas &canvas, int x0, int y0, int x1, int y1)
+void drawEllipse(Canvas &canvas, Coord x0, Coord y0, Coord x1, Coord y1)
 {
-    const double cx = (x0 + x1 - 1) / 2.0;
-    const double cy = (y0 + y1 - 1) / 2.0;
-    const double rx = std::max((x1 - x0 - 1) / 2.0, 0.5);
-    const double ry = std::max((y1 - y0 - 1) / 2.0, 0.5);
-    const int steps = int(4 * (rx + ry)) + 8;
-    for (int i = 0; i < steps; ++i) {
-        const double a = 2 * std::numbers::pi * i / steps;
-        canvas.set(int(std::lround(cx + rx * std::cos(a))), int(std::lround(cy + ry * std::sin(a))), kInk);
+    // The outline is found per visible column and per visible row, so it has
+    // no gaps and costs what shows, whatever the ellipse's size.
+    const double cx = (double(x0) + double(x1) - 1) / 2.0;
+    const double cy = (double(y0) + double(y1) - 1) / 2.0;
+    const double rx = std::max((double(x1) - double(x0) - 1) / 2.0, 0.5);
+    const double ry = std::max((double(y1) - double(y0) - 1) / 2.0, 0.5);
+    const Canvas::Rect shown = canvas.visible(x0, y0, x1, y1);
+    const auto half = [](double t) { return t >= 1.0 ? 0.0 : std::sqrt(1.0 - t * t); };
+    for (Coord x = shown.left; x < shown.right; ++x) {
+        const double dy = ry * half(std::fabs(double(x) - cx) / rx);
+        canvas.set(x, toCoord(cy - dy + 0.5), kInk);
+        canvas.set(x, toCoord(cy + dy + 0.5), kInk);
+    }
+    for (Coord y = shown.top; y < shown.bottom; ++y) {
+        const double dx = rx * half(std::fabs(double(y) - cy) / ry);
+        canvas.set(toCoord(cx - dx + 0.5), y, kInk);
+        canvas.set(toCoord(cx + dx + 0.5), y, kInk);
     }
 }
 
-// A size for an object the document gives no Width/Height for.
-void defaultSize(PreviewShape &s)
+// An object's box in thousandths of a centimetre; 64-bit, as Left + Width may
+// pass the range of int.
+struct Box {
+    qint64 left, top, width, height;
+};
+
+// The box of an object, with a size for one the document gives no Width/Height for.
+Box boxOf(const PreviewShape &s)
 {
     const bool isText = s.kind == 301 || s.kind == 309 || s.kind == 312;
-    if (s.height <= 0)
-        s.height = isText ? std::max(int((s.fontSize > 0 ? s.fontSize : 100) * 3.528 * 1.2), 200) : 1000;
-    if (s.width <= 0)
-        s.width = isText ? std::max(int(s.text.size()) * s.height * 6 / 10, 500) : 1500;
+    qint64 height = s.height;
+    qint64 width = s.width;
+    if (height <= 0)
+        height = isText ? std::max(qint64((s.fontSize > 0 ? double(s.fontSize) : 100.0) * 3.528 * 1.2), qint64(200)) : 1000;
+    if (width <= 0)
+        width = isText ? std::max(qint64(std::min(double(s.text.size()) * double(height) * 0.6, 1.0e15)), qint64(500)) : 1500;
+    return {s.left, s.top, width, height};
 }
 
 } // namespace
@@ -236,39 +279,38 @@ QByteArray renderPreviewBmp(const PreviewPage &page, int width, int height)
     if (width <= 0 || height <= 0 || qint64(width) * height > kMaxPreviewPixels)
         return QByteArray();
 
-    QList<PreviewShape> shapes = page.shapes;
-    int labelW = page.width;
-    int labelH = page.length;
+    QList<Box> boxes;
+    boxes.reserve(page.shapes.size());
     // Without a readable label size the label is as large as its objects.
-    int right = 0;
-    int bottom = 0;
-    for (PreviewShape &s : shapes) {
-        defaultSize(s);
-        right = std::max(right, s.left + s.width);
-        bottom = std::max(bottom, s.top + s.height);
+    qint64 right = 0;
+    qint64 bottom = 0;
+    for (const PreviewShape &s : page.shapes) {
+        boxes << boxOf(s);
+        right = std::max(right, boxes.last().left + boxes.last().width);
+        bottom = std::max(bottom, boxes.last().top + boxes.last().height);
     }
-    if (labelW <= 0)
-        labelW = std::max(right + 200, 1000);
-    if (labelH <= 0)
-        labelH = std::max(bottom + 200, 1000);
+    const qint64 labelW = page.width > 0 ? page.width : std::max(right + 200, qint64(1000));
+    const qint64 labelH = page.length > 0 ? page.length : std::max(bottom + 200, qint64(1000));
 
     Canvas canvas(width, height, kDesk);
     const int margin = std::min({4, width / 8, height / 8});
-    const double scale = std::min(double(width - 2 * margin) / labelW, double(height - 2 * margin) / labelH);
-    const int paperW = std::max(int(labelW * scale), 1);
-    const int paperH = std::max(int(labelH * scale), 1);
+    const double scale = std::min(double(width - 2 * margin) / double(labelW), double(height - 2 * margin) / double(labelH));
+    const int paperW = std::max(int(double(labelW) * scale), 1);
+    const int paperH = std::max(int(double(labelH) * scale), 1);
     const int ox = (width - paperW) / 2;
     const int oy = (height - paperH) / 2;
     canvas.fill(ox, oy, ox + paperW, oy + paperH, kPaper);
 
-    const auto px = [&](int v) { return ox + int(std::floor(v * scale)); };
-    const auto py = [&](int v) { return oy + int(std::floor(v * scale)); };
+    const auto px = [&](qint64 v) { return ox + toCoord(double(v) * scale); };
+    const auto py = [&](qint64 v) { return oy + toCoord(double(v) * scale); };
     canvas.clipTo(ox + 1, oy + 1, ox + paperW - 1, oy + paperH - 1);
-    for (const PreviewShape &s : shapes) {
-        const int x0 = px(s.left);
-        const int y0 = py(s.top);
-        const int x1 = std::max(px(s.left + s.width), x0 + 1);
-        const int y1 = std::max(py(s.top + s.height), y0 + 1);
+    for (qsizetype i = 0; i < page.shapes.size(); ++i) {
+        const PreviewShape &s = page.shapes[i];
+        const Box &b = boxes[i];
+        const Coord x0 = px(b.left);
+        const Coord y0 = py(b.top);
+        const Coord x1 = std::max(px(b.left + b.width), x0 + 1);
+        const Coord y1 = std::max(py(b.top + b.height), y0 + 1);
         switch (s.kind) {
         case 301: // text
         case 309: // paragraph
@@ -278,8 +320,10 @@ QByteArray renderPreviewBmp(const PreviewPage &page, int width, int height)
             // pixels a line gets, the box height when the size is unknown.
             const int lines = s.kind == 301 ? 1 : std::max(int(text.count(QLatin1Char('\n'))) + 1, 3);
             const double linePixels = s.fontSize > 0 ? s.fontSize * 3.528 * scale : double(y1 - y0) / lines;
-            const int glyphScale = std::max(int(linePixels / 8.0 + 0.5), 1);
-            canvas.clipTo(std::max(x0, ox + 1), std::max(y0, oy + 1), std::min(x1, ox + paperW - 1), std::min(y1, oy + paperH - 1));
+            // No glyph is drawn larger than the picture.
+            const Coord glyphScale = std::clamp<Coord>(toCoord(linePixels / 8.0 + 0.5), 1, std::max(width, height));
+            canvas.clipTo(std::max<Coord>(x0, ox + 1), std::max<Coord>(y0, oy + 1), std::min<Coord>(x1, ox + paperW - 1),
+                          std::min<Coord>(y1, oy + paperH - 1));
             drawText(canvas, text, x0, y0, x1, y1, glyphScale, s.kind != 301);
             canvas.clipTo(ox + 1, oy + 1, ox + paperW - 1, oy + paperH - 1);
             break;

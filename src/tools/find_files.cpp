@@ -1,5 +1,7 @@
 #include "tools/find_files.h"
 
+#include <algorithm>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -38,62 +40,94 @@ struct FolderId {
     bool operator==(const FolderId &) const = default;
 };
 
+struct FolderIdHash {
+    std::size_t operator()(const FolderId &id) const noexcept
+    {
+        return std::hash<std::uint64_t>{}(id.index * 0x9E3779B97F4A7C15ull ^ id.volume);
+    }
+};
+
+QStringView view(const std::u16string &text)
+{
+    return QStringView(text.data(), qsizetype(text.size()));
+}
+
+bool nameLess(const DirEntry &a, const DirEntry &b)
+{
+    return compareNamesNaturally(view(a.name), view(b.name)) < 0;
+}
+
 class Search {
 public:
-    Search(DirectoryLister &lister, QStringView mask, bool recursive, QStringList &list)
-        : lister_(lister), mask_(mask), recursive_(recursive), list_(list)
+    Search(DirectoryLister &lister, QStringView mask, const FindFilesOptions &options, QStringList &list)
+        : lister_(lister), mask_(mask), options_(options), list_(list)
     {
     }
 
-    int run(std::u16string folder)
+    int start(std::u16string folder)
     {
         if (folder.empty() || !isSeparator(folder.back()))
             folder += kSeparator;
-        FolderId id;
-        const bool known = lister_.identity(folder, id.volume, id.index);
-        if (known) {
-            for (const FolderId &onPath : path_) {
-                if (onPath == id)
-                    return 0;
-            }
-            path_.push_back(id);
-        }
-
-        int count = 0;
-        std::vector<DirEntry> entries;
-        if (lister_.list(folder, entries)) {
-            const QString prefix = QString::fromStdU16String(folder);
-            for (const DirEntry &entry : entries) {
-                if (entry.isDirectory)
-                    continue;
-                const QStringView name(entry.name.data(), qsizetype(entry.name.size()));
-                if (wildcardMatches(mask_, name)) {
-                    QString item;
-                    item.reserve(prefix.size() + name.size());
-                    item.append(prefix).append(name);
-                    list_.append(std::move(item));
-                    ++count;
-                }
-            }
-            if (recursive_) {
-                for (DirEntry &entry : entries) {
-                    if (entry.isDirectory && !entry.hidden && !entry.system)
-                        count += run(folder + entry.name);
-                }
-            }
-        }
-        if (known)
-            path_.pop_back();
-        return count;
+        // A search started inside /proc or /sys is asked for; one that only
+        // passes by them is not.
+        pseudoAllowed_ = lister_.onPseudoFileSystem(folder);
+        return run(folder);
     }
 
 private:
+    int run(const std::u16string &folder)
+    {
+        FolderId id;
+        if (lister_.identity(folder, id.volume, id.index) && !visited_.insert(id).second)
+            return 0;
+
+        int count = 0;
+        std::vector<DirEntry> entries;
+        if (!lister_.list(folder, entries))
+            return 0;
+        std::vector<DirEntry> files;
+        std::vector<DirEntry> folders;
+        for (DirEntry &entry : entries) {
+            if (entry.isDirectory) {
+                if (options_.recursive && !entry.hidden && !entry.system)
+                    folders.push_back(std::move(entry));
+            } else if (!entry.special && wildcardMatches(mask_, view(entry.name))) {
+                files.push_back(std::move(entry));
+            }
+        }
+        entries = {};
+        std::sort(files.begin(), files.end(), nameLess);
+        const QString prefix = QString::fromStdU16String(folder);
+        for (const DirEntry &entry : files) {
+            QString item;
+            item.reserve(prefix.size() + qsizetype(entry.name.size()));
+            item.append(prefix).append(view(entry.name));
+            list_.append(std::move(item));
+            ++count;
+        }
+        std::sort(folders.begin(), folders.end(), nameLess);
+        for (const DirEntry &entry : folders) {
+            std::u16string sub = folder + entry.name;
+            sub += kSeparator;
+            if (!pseudoAllowed_ && lister_.onPseudoFileSystem(sub))
+                continue;
+            count += run(sub);
+        }
+        return count;
+    }
+
     DirectoryLister &lister_;
     QStringView mask_;
-    bool recursive_;
+    FindFilesOptions options_;
     QStringList &list_;
-    std::vector<FolderId> path_; // folders of the current search path
+    bool pseudoAllowed_ = false;
+    std::unordered_set<FolderId, FolderIdHash> visited_;
 };
+
+bool isDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 } // namespace
 
@@ -120,10 +154,56 @@ bool wildcardMatches(QStringView mask, QStringView name)
     return m == mask.size();
 }
 
-int FindFiles(const QString &mask, const QString &folder, bool recursive, QStringList &list)
+int compareNamesNaturally(QStringView a, QStringView b)
 {
-    Search search(directoryLister(), mask, recursive, list);
-    return search.run(toU16(folder));
+    qsizetype i = 0, j = 0;
+    int tie = 0; // the first difference that folding and numbers hide
+    while (i < a.size() && j < b.size()) {
+        const char16_t ca = a[i].unicode();
+        const char16_t cb = b[j].unicode();
+        if (isDigit(ca) && isDigit(cb)) {
+            // Compare the runs by value: without leading zeros, the longer is
+            // larger, else the first differing digit decides.
+            qsizetype zi = i, zj = j;
+            while (zi < a.size() && a[zi] == u'0')
+                ++zi;
+            while (zj < b.size() && b[zj] == u'0')
+                ++zj;
+            qsizetype ei = zi, ej = zj;
+            while (ei < a.size() && isDigit(a[ei].unicode()))
+                ++ei;
+            while (ej < b.size() && isDigit(b[ej].unicode()))
+                ++ej;
+            if (ei - zi != ej - zj)
+                return ei - zi < ej - zj ? -1 : 1;
+            for (qsizetype k = 0; k < ei - zi; ++k) {
+                if (a[zi + k] != b[zj + k])
+                    return a[zi + k] < b[zj + k] ? -1 : 1;
+            }
+            if (tie == 0 && (zi - i) != (zj - j))
+                tie = (zi - i) < (zj - j) ? -1 : 1; // fewer leading zeros first
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const char16_t fa = fold(ca);
+        const char16_t fb = fold(cb);
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+        if (tie == 0 && ca != cb)
+            tie = ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size())
+        return i < a.size() ? 1 : -1;
+    return tie;
+}
+
+int FindFiles(const QString &mask, const QString &folder, const FindFilesOptions &options, QStringList &list)
+{
+    Search search(directoryLister(), mask, options, list);
+    return search.start(toU16(folder));
 }
 
 DirectoryLister &directoryLister()

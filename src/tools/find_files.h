@@ -10,23 +10,37 @@
 
 namespace strovex {
 
-// Appends to `list` every file of `folder` whose name matches `mask` ("*" and
-// "?", letter case ignored; hidden files included), each as folder + separator
-// + name with no doubled separator, then, when `recursive`, does the same for
-// every sub-folder depth first in enumeration order. Hidden and system folders
-// are skipped, and so is a folder already on the current search path (reached
-// again through a link). Nothing is sorted or de-duplicated. A folder that
-// cannot be read contributes nothing; never throws for file-system reasons.
-// Returns the number of files appended.
-int FindFiles(const QString &mask, const QString &folder, bool recursive, QStringList &list);
+struct FindFilesOptions {
+    bool recursive = true; // also search every sub-folder, depth first
+};
+
+// Appends to `list` every regular file of `folder` (links to regular files
+// included) whose name matches `mask` ("*" and "?", letter case ignored;
+// hidden files included), each as folder + separator + name with no doubled
+// separator, sorted by compareNamesNaturally; then, when recursive, does the
+// same for every sub-folder in that order, depth first. Hidden and system
+// folders are skipped, each folder (by its identity) is entered at most once
+// per call whatever path leads there, and the kernel's pseudo file systems
+// are not entered unless `folder` lies on one. Files already in `list` stay
+// and are not de-duplicated against. A folder that cannot be read contributes
+// nothing; never throws for file-system reasons. Returns the number of files
+// appended.
+int FindFiles(const QString &mask, const QString &folder, const FindFilesOptions &options, QStringList &list);
+inline int FindFiles(const QString &mask, const QString &folder, bool recursive, QStringList &list)
+{
+    return FindFiles(mask, folder, FindFilesOptions{recursive}, list);
+}
 
 // Case-insensitive wildcard match of a whole name ("*" any run, "?" one character).
 bool wildcardMatches(QStringView mask, QStringView name);
 
+// The order of names in a folder as people read them: letter case ignored and
+// runs of digits compared by their value ("file2" before "file10"); names equal
+// that way are ordered by their code units so the order is total. <0, 0, >0.
+int compareNamesNaturally(QStringView a, QStringView b);
+
 // The lister FindFiles uses; tests swap it (null puts the native one back).
 DirectoryLister &directoryLister();
 void setDirectoryLister(std::shared_ptr<DirectoryLister> lister);
-// Supplied by the platform side in use (POSIX here, Win32 on Windows).
-std::shared_ptr<DirectoryLister> createNativeDirectoryLister();
 
 } // namespace strovex

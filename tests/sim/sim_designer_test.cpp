@@ -14,7 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace strovex;
 using test::TempDir;
@@ -206,6 +211,14 @@ TEST_F(Sim, OpenFailuresReturnNothingAndExplainWhy)
     dir.write(QStringLiteral("array.lbl"), "[1, 2]");
     dir.write(QStringLiteral("empty.lbl"), "");
     QDir().mkpath(dir.file(QStringLiteral("folder.lbl")));
+    // Nothing that is not a regular file is read: a FIFO would block the open,
+    // /dev/zero would be read until memory ran out.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.file(QStringLiteral("fifo.lbl"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir.file(QStringLiteral("zero.lbl"))));
+    // Sparse: larger than the limit without taking the disk space.
+    QFile large(dir.file(QStringLiteral("large.lbl")));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(sim::kMaxLabelFileBytes + 1));
+    large.close();
 
     const struct {
         QString path;
@@ -218,6 +231,9 @@ TEST_F(Sim, OpenFailuresReturnNothingAndExplainWhy)
         {dir.file(QStringLiteral("marker2.lbl")), QStringLiteral("label marker is missing")},
         {dir.file(QStringLiteral("array.lbl")), QStringLiteral("label marker is missing")},
         {dir.file(QStringLiteral("folder.lbl")), QStringLiteral("is a folder")},
+        {dir.file(QStringLiteral("fifo.lbl")), QStringLiteral("is not a regular file")},
+        {dir.file(QStringLiteral("zero.lbl")), QStringLiteral("is not a regular file")},
+        {dir.file(QStringLiteral("large.lbl")), QStringLiteral("is larger than 256 MB")},
         {QString(), QStringLiteral("No file name")},
     };
     QuillApp app(sim::createApplication());
@@ -277,6 +293,101 @@ QString nullOr(const DesignerObject &object, const QString &text)
 }
 
 } // namespace
+
+TEST_F(Sim, ALabelFileIsHeldByItsDesignerUntilReleased)
+{
+    TempDir dir;
+    const QString path = copyFixture(dir);
+    QuillApp first(sim::createApplication());
+    QuillApp second(sim::createApplication());
+    IQuillmark label = first.OpenLabel(path);
+    ASSERT_FALSE(label.isNull());
+    IObjectList objects = label.Objects();
+
+    const auto refusedToSecond = [&] {
+        const bool refused = second.OpenLabel(path).isNull();
+        EXPECT_EQ(second.ErrorText(), QStringLiteral("The file is in use by another process."));
+        EXPECT_TRUE(second.ErrorDetail().contains(path)) << second.ErrorDetail().toStdString();
+        return refused;
+    };
+    EXPECT_TRUE(refusedToSecond());
+    // The designer holding the file may open it again.
+    EXPECT_FALSE(first.OpenLabel(path).isNull());
+    // A save puts a new file under the name; the designer keeps that one.
+    label.SetPrinterName(QStringLiteral("Saved"));
+    ASSERT_TRUE(label.Save());
+    EXPECT_TRUE(refusedToSecond());
+
+    label.release();
+    EXPECT_TRUE(refusedToSecond()); // the label's objects still hold its document
+    objects.release();
+    IQuillmark reopened = second.OpenLabel(path);
+    ASSERT_FALSE(reopened.isNull());
+    EXPECT_EQ(reopened.PrinterName(), QStringLiteral("Saved"));
+    EXPECT_TRUE(first.OpenLabel(path).isNull());
+    EXPECT_EQ(first.ErrorText(), QStringLiteral("The file is in use by another process."));
+}
+
+namespace {
+
+// A child process that opens `path` with a designer of its own, reports
+// through a pipe whether it could, and then holds the label until killed.
+struct HoldingChild {
+    pid_t pid = -1;
+    char opened = 0;
+
+    explicit HoldingChild(const QString &path)
+    {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            return;
+        std::fflush(nullptr);
+        pid = ::fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            QuillApp app(sim::createApplication());
+            const IQuillmark label = app.OpenLabel(path);
+            const char answer = label.isNull() ? 'n' : 'y';
+            (void)::write(fds[1], &answer, 1);
+            for (;;)
+                ::pause();
+        }
+        ::close(fds[1]);
+        if (pid > 0 && ::read(fds[0], &opened, 1) != 1)
+            opened = 0;
+        ::close(fds[0]);
+    }
+    ~HoldingChild() { end(); }
+    void end()
+    {
+        if (pid <= 0)
+            return;
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+};
+
+} // namespace
+
+TEST_F(Sim, AnotherProcessIsRefusedAndTheLockEndsWithTheProcessThatHeldIt)
+{
+    TempDir dir;
+    const QString path = copyFixture(dir);
+    {
+        QuillApp app(sim::createApplication());
+        const IQuillmark label = app.OpenLabel(path);
+        ASSERT_FALSE(label.isNull());
+        HoldingChild refused(path);
+        EXPECT_EQ(refused.opened, 'n');
+    }
+    HoldingChild holder(path);
+    ASSERT_EQ(holder.opened, 'y');
+    QuillApp app(sim::createApplication());
+    EXPECT_TRUE(app.OpenLabel(path).isNull());
+    holder.end(); // killed: no release ever runs in it
+    EXPECT_FALSE(app.OpenLabel(path).isNull());
+}
 
 TEST_F(Sim, FaultsRaiseReturnNothingOrReturnAValueOnTheirPath)
 {
@@ -624,6 +735,54 @@ TEST_F(Sim, ExportPreviewWritesA24BitBmpOfTheAskedSize)
     label.ExportPreview(dir.file(QStringLiteral("huge.bmp")), 100000, 100000);
     EXPECT_FALSE(QFileInfo::exists(dir.file(QStringLiteral("huge.bmp"))));
     EXPECT_EQ(app.ErrorText(), QStringLiteral("Cannot export preview"));
+}
+
+TEST_F(Sim, PreviewDrawsOnlyThePartOfEachObjectOnThePicture)
+{
+    // Objects far larger than the picture, or billions of units off it: each
+    // drawn in what shows of it (these once took minutes or overflowed).
+    const QByteArray label10x5 = R"("Settings": {"Unit": 0, "Width": "10", "Length": "5"})";
+    const struct {
+        const char *name;
+        QByteArray json;
+        bool hatched;     // the whole label under a graphic's pattern
+        quint32 at50x25;  // else a pixel in the label's top left quarter
+        quint32 at150x75; // and one in its bottom right quarter
+    } cases[] = {
+        {"graphic covering the label", R"({"Kind": 303, "Width": 20000000, "Height": 20000000})", true, 0, 0},
+        {"ellipse 2e9 wide", R"({"Kind": 313, "Width": 2000000000, "Height": 2000000000})", false, 0xFFFFFF, 0xFFFFFF},
+        {"graphic at the largest Left", R"({"Kind": 303, "Left": 2147483647, "Width": 1000})", false, 0xFFFFFF, 0xFFFFFF},
+        {"barcode ending left of the label", R"({"Kind": 304, "Left": -2147483648, "Top": -2147483648,
+          "Width": 2147483647, "Height": 2147483647, "Contents": "0123456789"})", false, 0xFFFFFF, 0xFFFFFF},
+        {"inverse from the middle on", R"({"Kind": 306, "Left": 5000, "Top": 2500, "Width": 2000000000, "Height": 2000000000})",
+         false, 0xFFFFFF, 0x000000},
+        {"paragraph in the largest font", R"({"Kind": 309, "FontSize": 2147483647, "Width": 10000, "Height": 5000,
+          "Contents": "line\nline"})", false, 0xFFFFFF, 0xFFFFFF},
+    };
+    TempDir dir;
+    QuillApp app(sim::createApplication());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.write(QStringLiteral("big.lbl"), R"({"SimulatedLabel": 1, )" + label10x5 + R"(, "Objects": [)" + c.json + "]}");
+        const QString file = dir.file(QStringLiteral("big.bmp"));
+        app.OpenLabel(path).ExportPreview(file, 200, 100);
+        const BmpInfo bmp = readBmp(file);
+        ASSERT_EQ(bmp.width, 200);
+        if (c.hatched) { // the pattern's colour on every sixth diagonal
+            QSet<quint32> colours;
+            for (int x = 40; x < 46; ++x)
+                colours.insert(bmp.pixel(x, 25));
+            EXPECT_EQ(colours, (QSet<quint32>{0xFFFFFF, 0x8090A8}));
+        } else {
+            EXPECT_EQ(bmp.pixel(50, 25), c.at50x25);
+            EXPECT_EQ(bmp.pixel(150, 75), c.at150x75);
+        }
+    }
+    // A label a thousandth of a centimetre wide with an object two billion to its right.
+    const QString tiny = dir.write(QStringLiteral("tiny.lbl"), R"({"SimulatedLabel": 1, "Settings": {"Unit": 0, "Width": "0.001", "Length": "5"},
+        "Objects": [{"Kind": 301, "Left": 2000000000, "Contents": "far"}]})");
+    app.OpenLabel(tiny).ExportPreview(dir.file(QStringLiteral("tiny.bmp")), 200, 100);
+    EXPECT_EQ(readBmp(dir.file(QStringLiteral("tiny.bmp"))).width, 200);
 }
 
 TEST_F(Sim, ReleasingEveryHandleLeavesNoObjectAlive)

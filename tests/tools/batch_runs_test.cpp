@@ -78,6 +78,23 @@ TEST_F(BatchRun, SetPrinterRunsAgainFromThePlainNamesAndSendsAnEmptyName)
     EXPECT_EQ(reread(ok).value(QLatin1String("PrinterName")).toString(), QString());
 }
 
+TEST_F(BatchRun, SetPrinterLeavesALabelAnotherDesignerHoldsAsItWas)
+{
+    const QString held = label(QStringLiteral("held.lbl"), R"({"SimulatedLabel": 1, "PrinterName": "Old"})");
+    const QString free = label(QStringLiteral("free.lbl"), R"({"SimulatedLabel": 1, "PrinterName": "Old"})");
+    const QByteArray before = readAll(held);
+    QuillApp other(sim::createApplication());
+    IQuillmark holding = other.OpenLabel(held);
+    ASSERT_FALSE(holding.isNull());
+
+    runSetPrinter({held, free}, app, QStringLiteral("New"), report);
+
+    EXPECT_EQ(report.lines(), (QStringList{held + QStringLiteral(" - Error: Cannot open label."), free + QStringLiteral(" - Done.")}));
+    EXPECT_EQ(readAll(held), before);
+    EXPECT_EQ(reread(free).value(QStringLiteral("PrinterName")), QStringLiteral("New"));
+    holding.release();
+}
+
 TEST_F(BatchRun, SetPrinterEmptyListReportsNothing)
 {
     report.reset({QStringLiteral("earlier")});

@@ -1,14 +1,16 @@
 #include "tools/find_files.h"
 
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 #include "print_qt.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <gtest/gtest.h>
 
 #include <map>
-#include <unistd.h>
+#include <sys/stat.h>
 
 using namespace strovex;
 using strovex::test::TempDir;
@@ -25,6 +27,7 @@ public:
     };
     std::map<std::u16string, Folder> folders;
     std::vector<std::u16string> listed;
+    std::vector<std::u16string> pseudo; // folders below these count as pseudo file systems
 
     void add(const std::u16string &folder, std::vector<DirEntry> entries, std::u16string target = {})
     {
@@ -48,9 +51,18 @@ public:
         index = std::hash<std::u16string>{}(it->second.target);
         return true;
     }
+    bool onPseudoFileSystem(const std::u16string &folder) override
+    {
+        for (const std::u16string &top : pseudo) {
+            if (folder.starts_with(top))
+                return true;
+        }
+        return false;
+    }
 };
 
 DirEntry file(std::u16string name, bool hidden = false) { return {std::move(name), false, hidden, false, false}; }
+DirEntry special(std::u16string name) { return {std::move(name), false, false, false, false, true}; }
 DirEntry dir(std::u16string name, bool hidden = false, bool system = false, bool link = false)
 {
     return {std::move(name), true, hidden, system, link};
@@ -69,18 +81,18 @@ protected:
 
 } // namespace
 
-TEST_F(FindFilesFake, FilesBeforeSubfoldersDepthFirstInEnumerationOrder)
+TEST_F(FindFilesFake, FilesBeforeSubfoldersDepthFirstEachFolderInNaturalOrder)
 {
-    lister->add(u"/r/", {dir(u"z"), file(u"b.lbl"), dir(u"a"), file(u"A.LBL"), file(u"x.txt")});
-    lister->add(u"/r/z/", {file(u"z1.lbl"), dir(u"deep")});
+    lister->add(u"/r/", {dir(u"z"), file(u"b10.lbl"), dir(u"a"), file(u"B9.LBL"), file(u"x.txt"), file(u"a.lbl")});
+    lister->add(u"/r/z/", {dir(u"deep"), file(u"z1.lbl")});
     lister->add(u"/r/z/deep/", {file(u"d.Lbl")});
     lister->add(u"/r/a/", {file(u"a1.lbl")});
 
     QStringList list{QStringLiteral("kept")};
-    EXPECT_EQ(FindFiles(QStringLiteral("*.lbl"), QStringLiteral("/r"), true, list), 5);
-    EXPECT_EQ(list, (QStringList{QStringLiteral("kept"), QStringLiteral("/r/b.lbl"), QStringLiteral("/r/A.LBL"),
-                                 QStringLiteral("/r/z/z1.lbl"), QStringLiteral("/r/z/deep/d.Lbl"),
-                                 QStringLiteral("/r/a/a1.lbl")}));
+    EXPECT_EQ(FindFiles(QStringLiteral("*.lbl"), QStringLiteral("/r"), true, list), 6);
+    EXPECT_EQ(list, (QStringList{QStringLiteral("kept"), QStringLiteral("/r/a.lbl"), QStringLiteral("/r/B9.LBL"),
+                                 QStringLiteral("/r/b10.lbl"), QStringLiteral("/r/a/a1.lbl"), QStringLiteral("/r/z/z1.lbl"),
+                                 QStringLiteral("/r/z/deep/d.Lbl")}));
 }
 
 TEST_F(FindFilesFake, WithoutRecursionOnlyTheFolderItself)
@@ -104,18 +116,43 @@ TEST_F(FindFilesFake, HiddenFilesFoundHiddenAndSystemFoldersSkipped)
     EXPECT_EQ(list, (QStringList{QStringLiteral("/r/.h.lbl"), QStringLiteral("/r/ok/in-ok.lbl")}));
 }
 
-TEST_F(FindFilesFake, LinkBackToAFolderOnThePathIsNotEnteredButASiblingIs)
+TEST_F(FindFilesFake, EachFolderIsEnteredOnceWhateverPathLeadsThere)
 {
-    // /r/a/up points at /r (a loop); /r/b/side points at /r/a (no loop: found twice).
+    // /r/a/up points back at /r (a loop); /r/b/side points at /r/a, already searched.
     lister->add(u"/r/", {dir(u"a"), dir(u"b")});
     lister->add(u"/r/a/", {file(u"a.lbl"), dir(u"up", false, false, true)});
     lister->add(u"/r/a/up/", {dir(u"a"), dir(u"b")}, u"/r/");
     lister->add(u"/r/b/", {dir(u"side", false, false, true)});
     lister->add(u"/r/b/side/", {file(u"a.lbl"), dir(u"up", false, false, true)}, u"/r/a/");
-    lister->add(u"/r/b/side/up/", {dir(u"a"), dir(u"b")}, u"/r/");
     QStringList list;
-    EXPECT_EQ(FindFiles(QStringLiteral("*.lbl"), QStringLiteral("/r"), true, list), 2);
-    EXPECT_EQ(list, (QStringList{QStringLiteral("/r/a/a.lbl"), QStringLiteral("/r/b/side/a.lbl")}));
+    EXPECT_EQ(FindFiles(QStringLiteral("*.lbl"), QStringLiteral("/r"), true, list), 1);
+    EXPECT_EQ(list, QStringList{QStringLiteral("/r/a/a.lbl")});
+    // A second search is a new one: the same files again.
+    EXPECT_EQ(FindFiles(QStringLiteral("*.lbl"), QStringLiteral("/r/b"), true, list), 1);
+    EXPECT_EQ(list.last(), QStringLiteral("/r/b/side/a.lbl"));
+}
+
+TEST_F(FindFilesFake, OnlyRegularFilesAreListed)
+{
+    lister->add(u"/r/", {special(u"fifo.lbl"), file(u"plain.lbl"), special(u"dangling.lbl")});
+    QStringList list;
+    EXPECT_EQ(FindFiles(QStringLiteral("*.lbl"), QStringLiteral("/r"), true, list), 1);
+    EXPECT_EQ(list, QStringList{QStringLiteral("/r/plain.lbl")});
+}
+
+TEST_F(FindFilesFake, PseudoFileSystemsAreEnteredOnlyWhenTheSearchStartsInOne)
+{
+    lister->add(u"/", {dir(u"proc"), dir(u"home")});
+    lister->add(u"/proc/", {file(u"p.lbl"), dir(u"sys")});
+    lister->add(u"/proc/sys/", {file(u"q.lbl")});
+    lister->add(u"/home/", {file(u"h.lbl")});
+    lister->pseudo = {u"/proc/"};
+    QStringList list;
+    FindFiles(QStringLiteral("*.lbl"), QStringLiteral("/"), true, list);
+    EXPECT_EQ(list, QStringList{QStringLiteral("/home/h.lbl")});
+    list.clear();
+    FindFiles(QStringLiteral("*.lbl"), QStringLiteral("/proc"), true, list);
+    EXPECT_EQ(list, (QStringList{QStringLiteral("/proc/p.lbl"), QStringLiteral("/proc/sys/q.lbl")}));
 }
 
 TEST_F(FindFilesFake, UnreadableFolderContributesNothing)
@@ -150,6 +187,26 @@ TEST(Wildcard, MatchesWholeNamesIgnoringCase)
     }
 }
 
+TEST(NaturalNameOrder, CaseIgnoredNumbersByValueTotalOrder)
+{
+    // Each row: a sorts strictly before b.
+    const std::pair<const char16_t *, const char16_t *> before[] = {
+        {u"a.lbl", u"B.lbl"},        {u"b.lbl", u"C.LBL"},     {u"file2.lbl", u"file10.lbl"},
+        {u"file9", u"file09x"},      {u"x1y2", u"x1y10"},      {u"9a", u"10"},
+        {u"a", u"a1"},               {u"", u"a"},              {u"v007", u"v8"},
+        {u"99999999999999999998", u"99999999999999999999"},
+        // Equal but for case or leading zeros: still a fixed order.
+        {u"A.lbl", u"a.lbl"},        {u"f1", u"f01"},
+    };
+    for (const auto &[a, b] : before) {
+        const QString first = QString::fromUtf16(a);
+        const QString second = QString::fromUtf16(b);
+        EXPECT_LT(compareNamesNaturally(first, second), 0) << first.toStdString() << " < " << second.toStdString();
+        EXPECT_GT(compareNamesNaturally(second, first), 0) << second.toStdString() << " > " << first.toStdString();
+    }
+    EXPECT_EQ(compareNamesNaturally(u"same10", u"same10"), 0);
+}
+
 // The real lister on a real tree.
 class FindFilesOnDisk : public ::testing::Test {
 protected:
@@ -174,17 +231,9 @@ protected:
 
 TEST_F(FindFilesOnDisk, FindsMixedCaseAndHiddenFilesSkipsHiddenFolders)
 {
-    QStringList list = find(root);
-    // Files of a folder come before those of its sub-folders.
-    const qsizetype sub = list.indexOf(root + QStringLiteral("/sub/c.lbl"));
-    const qsizetype deep = list.indexOf(root + QStringLiteral("/sub/deep/e.lbl"));
-    for (const char *top : {"/a.lbl", "/B.LBL", "/.hidden.lbl"})
-        EXPECT_LT(list.indexOf(root + QString::fromLatin1(top)), sub) << top;
-    EXPECT_LT(sub, deep);
-    list.sort();
-    EXPECT_EQ(list, (QStringList{root + QStringLiteral("/.hidden.lbl"), root + QStringLiteral("/B.LBL"),
-                                 root + QStringLiteral("/a.lbl"), root + QStringLiteral("/other/f.lbl"),
-                                 root + QStringLiteral("/sub/c.lbl"), root + QStringLiteral("/sub/deep/e.lbl")}));
+    EXPECT_EQ(find(root), (QStringList{root + QStringLiteral("/.hidden.lbl"), root + QStringLiteral("/a.lbl"),
+                                       root + QStringLiteral("/B.LBL"), root + QStringLiteral("/other/f.lbl"),
+                                       root + QStringLiteral("/sub/c.lbl"), root + QStringLiteral("/sub/deep/e.lbl")}));
 }
 
 TEST_F(FindFilesOnDisk, TrailingSeparatorIsNotDoubledAndRepeatsGiveDuplicates)
@@ -196,39 +245,58 @@ TEST_F(FindFilesOnDisk, TrailingSeparatorIsNotDoubledAndRepeatsGiveDuplicates)
                                  root + QStringLiteral("/sub/c.lbl")}));
 }
 
-TEST_F(FindFilesOnDisk, SymbolicLinkLoopEnds)
+TEST_F(FindFilesOnDisk, LinksLoopsAndThingsThatAreNoFiles)
 {
     ASSERT_TRUE(QFile::link(root, root + QStringLiteral("/sub/deep/back")));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/sub"), root + QStringLiteral("/other/tosub")));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/a.lbl"), root + QStringLiteral("/other/link.lbl")));
     ASSERT_TRUE(QFile::link(root + QStringLiteral("/nowhere"), root + QStringLiteral("/other/dangling.lbl")));
-    QStringList list = find(root);
-    list.sort();
-    // Reaching /sub again beside the path (through other/tosub) lists it twice; the loop
-    // back to the root is never entered. Links to files count as files.
-    EXPECT_EQ(list, (QStringList{
-                        root + QStringLiteral("/.hidden.lbl"),
-                        root + QStringLiteral("/B.LBL"),
-                        root + QStringLiteral("/a.lbl"),
-                        root + QStringLiteral("/other/dangling.lbl"),
-                        root + QStringLiteral("/other/f.lbl"),
-                        root + QStringLiteral("/other/link.lbl"),
-                        root + QStringLiteral("/other/tosub/c.lbl"),
-                        root + QStringLiteral("/other/tosub/deep/e.lbl"),
-                        root + QStringLiteral("/sub/c.lbl"),
-                        root + QStringLiteral("/sub/deep/e.lbl"),
-                    }));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), root + QStringLiteral("/other/zero.lbl")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root + QStringLiteral("/other/fifo.lbl")).constData(), 0600), 0);
+    // /sub is reached first through other/tosub and not again under its own name;
+    // the loop back to the root is never entered. Links to files count as files.
+    EXPECT_EQ(find(root), (QStringList{
+                              root + QStringLiteral("/.hidden.lbl"),
+                              root + QStringLiteral("/a.lbl"),
+                              root + QStringLiteral("/B.LBL"),
+                              root + QStringLiteral("/other/f.lbl"),
+                              root + QStringLiteral("/other/link.lbl"),
+                              root + QStringLiteral("/other/tosub/c.lbl"),
+                              root + QStringLiteral("/other/tosub/deep/e.lbl"),
+                          }));
+}
+
+TEST_F(FindFilesOnDisk, DenseWebOfLinksIsWalkedOnce)
+{
+    // Every folder links to every other: a search that only stops at folders on
+    // its own path walks each of the 7! orders of them.
+    const int n = 7;
+    for (int i = 0; i < n; ++i)
+        dir.write(QStringLiteral("web/f%1/x.lbl").arg(i), "{}");
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            if (i != j) {
+                ASSERT_TRUE(QFile::link(root + QStringLiteral("/web/f%1").arg(j), root + QStringLiteral("/web/f%1/to%2").arg(i).arg(j)));
+            }
+        }
+    }
+    const QStringList list = find(root + QStringLiteral("/web"));
+    EXPECT_EQ(list.size(), n);
+    EXPECT_EQ(QSet<QString>(list.begin(), list.end()).size(), n);
 }
 
 TEST_F(FindFilesOnDisk, UnreadableFolderIsSilent)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
-    const QString locked = root + QStringLiteral("/sub");
-    QFile::setPermissions(locked, QFileDevice::Permissions());
-    QStringList list = find(root);
-    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    list.sort();
-    EXPECT_EQ(list, (QStringList{root + QStringLiteral("/.hidden.lbl"), root + QStringLiteral("/B.LBL"),
-                                 root + QStringLiteral("/a.lbl"), root + QStringLiteral("/other/f.lbl")}));
+    // Permissions do not bind the superuser CI runs as: the case runs as nobody.
+    EXPECT_TRUE(strovex::test::passesAsUnprivileged([] {
+        TempDir tree;
+        for (const char *name : {"a.lbl", "sub/c.lbl", "sub/deep/e.lbl", "z/f.lbl"})
+            tree.write(QString::fromLatin1(name), "{}");
+        const QString locked = tree.file(QStringLiteral("sub"));
+        QFile::setPermissions(locked, QFileDevice::Permissions());
+        QStringList list;
+        EXPECT_EQ(FindFiles(QStringLiteral("*.lbl"), tree.path(), true, list), 2);
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        EXPECT_EQ(list, (QStringList{tree.file(QStringLiteral("a.lbl")), tree.file(QStringLiteral("z/f.lbl"))}));
+    }));
 }
