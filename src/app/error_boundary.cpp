@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <exception>
 
@@ -14,6 +15,17 @@ MessageHandler &handler()
 {
     static MessageHandler h;
     return h;
+}
+
+bool guarded(const std::function<void()> &action, const std::function<void(const QString &)> &report)
+{
+    try {
+        action();
+        return true;
+    } catch (...) {
+        report(errorText(std::current_exception()));
+        return false;
+    }
 }
 
 } // namespace
@@ -51,14 +63,21 @@ QString errorText(const std::exception_ptr &error)
 
 bool runGuarded(QWidget *parent, const std::function<void()> &action)
 {
-    try {
-        action();
-        return true;
-    } catch (...) {
-        const QString text = errorText(std::current_exception());
-        showMessage(parent, MessageKind::Error, text);
-        return false;
-    }
+    return guarded(action, [parent](const QString &text) { showMessage(parent, MessageKind::Error, text); });
+}
+
+void showMessageAfterEvent(QWidget *parent, MessageKind kind, const QString &text)
+{
+    // Queued on the application, so the message is shown even when `parent`
+    // is gone by then (the box then has no parent).
+    QMetaObject::invokeMethod(
+        qApp, [parent = QPointer<QWidget>(parent), kind, text] { showMessage(parent, kind, text); },
+        Qt::QueuedConnection);
+}
+
+bool runGuardedAfterEvent(QWidget *parent, const std::function<void()> &action)
+{
+    return guarded(action, [parent](const QString &text) { showMessageAfterEvent(parent, MessageKind::Error, text); });
 }
 
 BusyCursor::BusyCursor()

@@ -22,6 +22,13 @@ void setMessageHandler(MessageHandler handler); // empty: real message boxes
 // the cursor is restored. Returns false when the action failed.
 bool runGuarded(QWidget *parent, const std::function<void()> &action);
 
+// For what fails inside a resize, paint, show or layout event: the message is
+// shown from the event loop once the event has been handled. A modal box
+// opened in the middle of such an event runs the event loop inside a layout or
+// paint pass that is under way, which re-enters it (and has crashed it).
+void showMessageAfterEvent(QWidget *parent, MessageKind kind, const QString &text);
+bool runGuardedAfterEvent(QWidget *parent, const std::function<void()> &action);
+
 // The text a caught exception shows to the user.
 QString errorText(const std::exception_ptr &error);
 

@@ -7,14 +7,15 @@
 namespace {
 
 // Last line of defence: a handler that threw is reported, never lets the
-// exception unwind through Qt's event loop.
+// exception unwind through Qt's event loop. The report waits until the event
+// is done: it may be a resize, paint or layout event.
 class StrovexApplication : public QApplication {
 public:
     using QApplication::QApplication;
     bool notify(QObject *receiver, QEvent *event) override
     {
         bool result = false;
-        strovex::runGuarded(activeWindow(), [&] { result = QApplication::notify(receiver, event); });
+        strovex::runGuardedAfterEvent(activeWindow(), [&] { result = QApplication::notify(receiver, event); });
         return result;
     }
 };

@@ -128,7 +128,7 @@ void TLabelInfo::PrepareGrids()
 }
 
 bool TLabelInfo::LoadLabel(const QuillApp &connection, const QString &path)
-{
+try {
     showPage(0);
     QElapsedTimer clock;
     clock.start();
@@ -161,6 +161,11 @@ bool TLabelInfo::LoadLabel(const QuillApp &connection, const QString &path)
     tlsbInfoType_->setCurrentRow(0);
     showPage(0);
     return true;
+} catch (...) {
+    // The caller reports it; a preview drawing in the page's first layout that
+    // fails the same way (a designer that stopped) need not report it again.
+    previewFailure_ = errorText(std::current_exception());
+    throw;
 }
 
 void TLabelInfo::ReleaseLabel()
@@ -178,14 +183,18 @@ void TLabelInfo::RefreshPreview()
     if (!label_)
         return;
     const FileRemover temp{uniqueTempFileName(QStringLiteral("Img"), QStringLiteral(".bmp"))};
-    const QSize size = imgLabelPreview_->size();
+    // In device pixels, so that a scaled screen shows the designer's own pixels.
+    const qreal ratio = imgLabelPreview_->devicePixelRatioF();
+    const QSize size = imgLabelPreview_->size() * ratio;
     label_.ExportPreview(temp.path, size.width(), size.height());
     if (!QFileInfo::exists(temp.path))
         return;
     QPixmap picture;
     if (!picture.load(temp.path, "BMP"))
         throw std::runtime_error("The preview picture cannot be read as a bitmap.");
+    picture.setDevicePixelRatio(ratio);
     imgLabelPreview_->setPixmap(picture);
+    previewFailure_.clear();
 }
 
 void TLabelInfo::RevealOpenTime()
@@ -211,8 +220,20 @@ void TLabelInfo::FillDependentFiles()
 
 bool TLabelInfo::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == imgLabelPreview_ && event->type() == QEvent::Resize && label_)
-        runGuarded(this, [this] { RefreshPreview(); });
+    if (watched == imgLabelPreview_ && event->type() == QEvent::Resize && label_) {
+        // Inside a layout pass: the failure is reported once the event is done,
+        // and once only while every resize step fails the same way. The last
+        // picture drawn stays.
+        try {
+            RefreshPreview();
+        } catch (...) {
+            const QString text = errorText(std::current_exception());
+            if (text != previewFailure_) {
+                previewFailure_ = text;
+                showMessageAfterEvent(this, MessageKind::Error, text);
+            }
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -69,6 +69,8 @@ private:
     IDatabaseList databases_;
     IFunctionList functions_;
     QString fileName_;
+    // The preview failure last reported, until a picture is drawn again.
+    QString previewFailure_;
 
     QListWidget *tlsbInfoType_ = nullptr;
     QStackedWidget *tpgcInfo_ = nullptr;

@@ -5,6 +5,8 @@
 #include "output/variable_record.h"
 #include "output/xml_text.h"
 
+#include <optional>
+
 namespace strovex {
 namespace {
 
@@ -35,6 +37,18 @@ void forEachPromptVariable(const IVariableList &variables, F &&visit)
     }
 }
 
+// The XML command file refuses a character XML cannot carry rather than
+// replacing it: the designer would print other data than the label holds
+// (a GS1 group separator, say). `what` names the text in the message.
+QString xmlCommandText(QString text, const QString &what)
+{
+    if (const std::optional<char32_t> c = firstCharacterXmlCannotCarry(text))
+        throw FileError(QStringLiteral("The XML command file cannot be written: %1 holds the character %2, which XML "
+                                       "cannot carry. Write the command file in the JOB or CSV format instead.")
+                            .arg(what, characterName(*c)));
+    return text;
+}
+
 } // namespace
 
 QStringList BuildJobFile(const LabelHandles &view)
@@ -54,16 +68,16 @@ QStringList BuildJobFile(const LabelHandles &view)
 
 QStringList BuildXmlCommandFile(const LabelHandles &view)
 {
-    const QString reference = view.FLabel.FileName();
-    const QString printer = view.FLabel.PrinterName();
+    const QString reference = xmlCommandText(view.FLabel.FileName(), QStringLiteral("the label's file name"));
+    const QString printer = xmlCommandText(view.FLabel.PrinterName(), QStringLiteral("the printer name"));
     QStringList lines;
     lines << QStringLiteral("<quill_commands quit=\"false\">");
     lines << QStringLiteral("  <label name=\"%1\" close=\"true\">").arg(xmlAttributeText(reference));
     lines << QStringLiteral("    <print_job printer=\"%1\" quantity=\"1\" skip=\"0\" identical_copies=\"1\" job_name=\"%2\">")
                  .arg(xmlAttributeText(printer), xmlAttributeText(fileNamePart(reference)));
     forEachPromptVariable(view.FVariables, [&lines](const IVar &variable) {
-        const QString name = variable.Name();
-        const QString value = MakeSampleValue(variable);
+        const QString name = xmlCommandText(variable.Name(), QStringLiteral("a variable name"));
+        const QString value = xmlCommandText(MakeSampleValue(variable), QStringLiteral("the value of variable \"%1\"").arg(name));
         lines << QStringLiteral("      <variable name=\"") + xmlAttributeText(name) + QStringLiteral("\">")
                      + xmlContentText(value) + QStringLiteral("</variable>");
     });

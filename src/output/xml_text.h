@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace strovex {
 
 // For attribute values: &, < and " become entity references, tab, CR and LF
@@ -13,5 +15,11 @@ QString xmlAttributeText(const QString &text);
 // For element content: as above but tab and LF stay as they are, and the '>'
 // of "]]>" is written &gt;.
 QString xmlContentText(const QString &text);
+
+// The first character of `text` that XML 1.0 cannot carry at all, if any: for
+// files where a replaced character would change what the file means.
+std::optional<char32_t> firstCharacterXmlCannotCarry(const QString &text);
+// A character as messages name it: "U+001D", "U+1F600".
+QString characterName(char32_t c);
 
 } // namespace strovex

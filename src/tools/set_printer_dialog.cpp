@@ -20,6 +20,9 @@ TfrmSetPrinter::TfrmSetPrinter(QWidget *parent, const QuillApp &connection)
     cmbPrinters->setEditable(true);
     // Typed names are used as typed, never added to the list.
     cmbPrinters->setInsertPolicy(QComboBox::NoInsert);
+    // No inline completion either: it would turn a prefix of a listed name, or
+    // the name in other letter case, into the listed name.
+    cmbPrinters->setCompleter(nullptr);
     addParameterRow(QStringLiteral("&Printer:"), cmbPrinters);
 }
 

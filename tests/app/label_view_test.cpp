@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
+#include <QProcess>
 #include <QStackedWidget>
 
 #include <gtest/gtest.h>
@@ -44,6 +46,7 @@ protected:
     }
     void TearDown() override
     {
+        sim::setKnobs({});
         setMessageHandler({});
         app.release();
         EXPECT_EQ(sim::liveObjects(), 0);
@@ -98,6 +101,86 @@ TEST_F(LabelViewTest, ResizingRendersThePreviewAgainOnlyWhileALabelIsHeld)
     view.resize(700, 500);
     QApplication::processEvents();
     EXPECT_EQ(sim::callCount(), calls);
+}
+
+// A drawing that fails inside the layout pass is reported after it, once while
+// it keeps failing the same way; the last picture drawn stays.
+TEST_F(LabelViewTest, PreviewFailureOnResizeIsReportedAfterTheLayoutPassOnce)
+{
+    // A child of a shown window: resizing it lays it out (and draws) at once.
+    QWidget window;
+    window.resize(1100, 800);
+    auto *view = new TLabelInfo(&window);
+    view->setGeometry(0, 0, 800, 600);
+    window.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(view->LoadLabel(app, fixture("box.lbl")));
+    QApplication::processEvents();
+    const auto *picture = view->findChild<QLabel *>(QStringLiteral("imgLabelPreview"));
+    const QImage drawn = picture->pixmap().toImage();
+    ASSERT_FALSE(drawn.isNull());
+
+    const auto stopDesigner = [&] {
+        sim::Knobs stopped;
+        stopped.stopAfter = 1;
+        sim::setKnobs(stopped);
+        (void)view->FLabel().FileName(); // the one call still answered
+    };
+    stopDesigner();
+    for (const QSize size : {QSize(900, 700), QSize(950, 720), QSize(1000, 760)}) {
+        const auto calls = sim::callCount();
+        const qsizetype shown = messages.size();
+        view->resize(size);
+        ASSERT_GT(sim::callCount(), calls) << "not drawn while resized";
+        EXPECT_EQ(messages.size(), shown) << "reported inside the resize";
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("does not respond"))) << messages[0].toStdString();
+    EXPECT_EQ(picture->pixmap().toImage(), drawn);
+
+    // Drawn again once the designer answers; a later failure is a new one.
+    sim::setKnobs({});
+    view->resize(900, 700);
+    EXPECT_EQ(picture->pixmap().size(), picture->size());
+    stopDesigner();
+    view->resize(800, 600);
+    QApplication::processEvents();
+    sim::setKnobs({});
+    EXPECT_EQ(messages.size(), 2);
+}
+
+// On a scaled screen the designer is asked for device pixels and the picture
+// says so: each of its pixels is one of the screen's. The scale factor is read
+// at start-up, so the case runs in a child process of this test program.
+TEST_F(LabelViewTest, PreviewInDevicePixelsOnAScaledScreen)
+{
+    const char *name = "LabelViewTest.PreviewInDevicePixelsOnAScaledScreen";
+    if (qEnvironmentVariable("QT_SCALE_FACTOR") != QStringLiteral("1.5")) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1.5"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + QLatin1String(name)});
+        ASSERT_TRUE(child.waitForFinished(120000));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+        return;
+    }
+    TLabelInfo view;
+    view.resize(800, 600);
+    view.show();
+    QApplication::processEvents();
+    const auto *picture = view.findChild<QLabel *>(QStringLiteral("imgLabelPreview"));
+    ASSERT_EQ(picture->devicePixelRatioF(), 1.5);
+    ASSERT_TRUE(view.LoadLabel(app, fixture("box.lbl")));
+    QApplication::processEvents();
+    const QPixmap drawn = picture->pixmap();
+    EXPECT_EQ(drawn.devicePixelRatio(), 1.5);
+    EXPECT_EQ(drawn.size(), picture->size() * 1.5); // what the designer drew
+    EXPECT_EQ(drawn.deviceIndependentSize().toSize(), picture->size());
 }
 
 TEST_F(LabelViewTest, TheFailureMessageHasTwoLineBreaksBeforeTheDesignerText)

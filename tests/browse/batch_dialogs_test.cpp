@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -261,15 +262,21 @@ TEST_F(BatchDialogs, SetPrinterListsPrintersSortedWithTheDefaultSelected)
         EXPECT_EQ(items, (QStringList{QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("zeta")}));
         EXPECT_EQ(printers->currentText(), QStringLiteral("zeta"));
 
-        printers->setEditText(QStringLiteral("Typed by hand"));
+        // What is typed is what is set: a prefix of a listed name, a listed name in
+        // other letter case, a name of its own; typed key by key as a user types.
         pick(dialog, QStringList{l});
-        dialog.runButton()->click();
-        EXPECT_EQ(lines(&dialog), QStringList{l + QStringLiteral(" - Done.")});
+        for (const char *typed : {"Alp", "alpha", "ZETA", "b", "Typed by hand"}) {
+            const QString text = QString::fromLatin1(typed);
+            printers->lineEdit()->clear();
+            QTest::keyClicks(printers->lineEdit(), text);
+            dialog.runButton()->click();
+            EXPECT_EQ(lines(&dialog), QStringList{l + QStringLiteral(" - Done.")}) << typed;
+            EXPECT_EQ(QJsonDocument::fromJson(readAll(l)).object().value(QLatin1String("PrinterName")).toString(), text);
+            EXPECT_EQ(printers->currentText(), text);
+        }
         EXPECT_TRUE(dialog.runButton()->isEnabled());
         EXPECT_EQ(printers->count(), 3) << "a typed name is not added to the list";
     }
-    EXPECT_EQ(QJsonDocument::fromJson(readAll(l)).object().value(QLatin1String("PrinterName")).toString(),
-              QStringLiteral("Typed by hand"));
 
     setPrinters(std::make_shared<StubPrinters>(QStringList{QStringLiteral("b"), QStringLiteral("a")}, QString()));
     TfrmSetPrinter first(nullptr, app);

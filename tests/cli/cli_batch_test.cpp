@@ -7,6 +7,8 @@
 #include "tools/extract_scripts.h"
 #include "tools/find_files.h"
 
+#include <QFileInfo>
+
 #include <functional>
 
 using namespace strovex;
@@ -40,6 +42,9 @@ struct BatchCase {
     int status;
     QString dryRunLine;
     bool sameBytesAsCore; // false where saved labels hold their own absolute paths
+    // Lines of the report written out by hand ("@" for the root), one after
+    // the other: what the comparison with the core run cannot show wrong.
+    QStringList fixedLines;
 };
 
 QStringList rooted(const QStringList &values, const QString &root)
@@ -75,7 +80,8 @@ std::vector<BatchCase> batchCases()
          [](const QStringList &files, const QuillApp &app, const QString &, ReportSink &report) {
              runSetPrinter(files, app, QStringLiteral("Dock 9"), report);
          },
-         CliFileErrors, QStringLiteral("Dry run: 6 labels would have been saved."), true},
+         CliFileErrors, QStringLiteral("Dry run: 6 labels would have been saved."), true,
+         {QStringLiteral("@/shipping_sscc.lbl - Done."), QStringLiteral("@/missing.lbl - Error: Cannot open label.")}},
         {"set-paths where some graphics refuse their new file",
          {QStringLiteral("set-paths"), QStringLiteral(" /pictures "), QStringLiteral("/art"),
           QStringLiteral("@/shipping_sscc.lbl"), QStringLiteral("@/product_paragraph.lbl"),
@@ -86,7 +92,9 @@ std::vector<BatchCase> batchCases()
          [](const QStringList &files, const QuillApp &app, const QString &, ReportSink &report) {
              runSetPaths(files, app, QStringLiteral(" /pictures "), QStringLiteral("/art"), report);
          },
-         CliFileErrors, QStringLiteral("Dry run: 1 label would have been saved."), false},
+         CliFileErrors, QStringLiteral("Dry run: 1 label would have been saved."), false,
+         {QStringLiteral("Changing paths for graphics in \"@/product_paragraph.lbl\""),
+          QStringLiteral("Changing path from \"@/pictures/recycling mark.bmp\" to \"@/art/recycling mark.bmp\"")}},
         {"set-paths where every graphic takes its new file",
          {QStringLiteral("set-paths"), QStringLiteral("/pictures"), QStringLiteral("/art"),
           QStringLiteral("@/shipping_sscc.lbl")},
@@ -95,7 +103,10 @@ std::vector<BatchCase> batchCases()
          [](const QStringList &files, const QuillApp &app, const QString &, ReportSink &report) {
              runSetPaths(files, app, QStringLiteral("/pictures"), QStringLiteral("/art"), report);
          },
-         CliOk, QStringLiteral("Dry run: 1 label would have been saved."), false},
+         CliOk, QStringLiteral("Dry run: 1 label would have been saved."), false,
+         {QStringLiteral("Changing paths for graphics in \"@/shipping_sscc.lbl\""),
+          QStringLiteral("Changing path from \"@/pictures/logo.bmp\" to \"@/art/logo.bmp\""), QStringLiteral("Done"),
+          QStringLiteral(" ")}},
         {"set-variable-length with a hexadecimal length over a folder",
          {QStringLiteral("set-variable-length"), QStringLiteral("Supplier"), QStringLiteral(" $28"),
           QStringLiteral("--folder"), collection, QStringLiteral("@/shipping_sscc.lbl")},
@@ -104,7 +115,11 @@ std::vector<BatchCase> batchCases()
          [](const QStringList &files, const QuillApp &app, const QString &, ReportSink &report) {
              runSetVariableLength(files, app, SetVariableRequest{QStringLiteral("Supplier"), 40}, report);
          },
-         CliOk, QStringLiteral("Dry run: 1 label would have been saved."), true},
+         CliOk, QStringLiteral("Dry run: 1 label would have been saved."), true,
+         {QStringLiteral("Opening \"@/collection/warehouse/inbound.lbl\""),
+          QStringLiteral("Changing variable length for variable \"Supplier\" in \"@/collection/warehouse/inbound.lbl\""),
+          QStringLiteral("Old length: 30; New length: 40"), QStringLiteral("Saving \"@/collection/warehouse/inbound.lbl\""),
+          QStringLiteral("Done"), QStringLiteral(" ")}},
         {"extract-scripts into a folder, with a missing file",
          {QStringLiteral("extract-scripts"), QStringLiteral("--dest"), QStringLiteral("@/scripts"),
           QStringLiteral("@/database_scripts.lbl"), QStringLiteral("@/missing.lbl"), QStringLiteral("--folder"),
@@ -114,7 +129,9 @@ std::vector<BatchCase> batchCases()
          [](const QStringList &files, const QuillApp &app, const QString &root, ReportSink &report) {
              runExtractScripts(files, app, root + QStringLiteral("/scripts"), report);
          },
-         CliFileErrors, QStringLiteral("Dry run: 4 script files would have been written."), true},
+         CliFileErrors, QStringLiteral("Dry run: 4 script files would have been written."), true,
+         {QStringLiteral("@/database_scripts.lbl - 3 scripts saved."),
+          QStringLiteral("@/missing.lbl - Error: Cannot open label.")}},
     };
 }
 
@@ -137,6 +154,8 @@ TEST_F(CliTest, BatchCommandsPrintTheDialogsReportAndChangeWhatTheCoreRunChanges
         QStringList expected = report.lines();
         expected.replaceInStrings(coreRoot, cliRoot);
         EXPECT_EQ(result.out, printedLines(expected));
+        EXPECT_TRUE((u'\n' + result.out).contains(u'\n' + printedLines(rooted(c.fixedLines, cliRoot))))
+            << result.out.toStdString();
         EXPECT_EQ(result.status, c.status) << result.err.toStdString();
         EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
         if (c.sameBytesAsCore)
@@ -214,9 +233,21 @@ TEST_F(CliTest, AScriptFileThatCannotBeWrittenEndsTheRunWithStatusOne)
 
 TEST_F(CliTest, ProgressLineOnlyOnATerminalAndOnlyForMoreThanTwentyLabels)
 {
+    // Paths relative to the folder, so the line reads the same whatever TMPDIR
+    // is; the last one is longer than the line's room for a path.
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const struct Restore {
+        QString path;
+        ~Restore() { QDir::setCurrent(path); }
+    } restore{saved};
     QStringList labels;
-    for (int i = 0; i < 21; ++i)
-        labels << dir.write(QStringLiteral("label%1.lbl").arg(i), R"({"SimulatedLabel": 1})");
+    for (int i = 0; i < 20; ++i)
+        labels << QStringLiteral("label%1.lbl").arg(i);
+    labels << QStringLiteral("folder-with-a-long-name/another-folder-with-a-long-name/label20.lbl");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(labels.last()).path()));
+    for (const QString &label : labels)
+        dir.write(label, R"({"SimulatedLabel": 1})");
     struct Case {
         int labels;
         bool terminal;
@@ -233,8 +264,11 @@ TEST_F(CliTest, ProgressLineOnlyOnATerminalAndOnlyForMoreThanTwentyLabels)
             EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
             continue;
         }
-        EXPECT_TRUE(result.err.startsWith(QStringLiteral("\r0/21  ") + labels[0]));
-        EXPECT_TRUE(result.err.contains(QStringLiteral("\r20/21  ") + labels[20])) << result.err.toStdString();
+        EXPECT_TRUE(result.err.startsWith(QStringLiteral("\r0/21  label0.lbl\x1b[K\r1/21  label1.lbl  ")))
+            << result.err.toStdString();
+        // A long path shows its end.
+        EXPECT_TRUE(result.err.contains(QStringLiteral("\r20/21  ...ame/another-folder-with-a-long-name/label20.lbl  ")))
+            << result.err.toStdString();
         EXPECT_TRUE(result.err.contains(QStringLiteral(" left")));
         // The line is erased before the report is printed.
         EXPECT_TRUE(result.err.endsWith(QStringLiteral("\r\x1b[K")));

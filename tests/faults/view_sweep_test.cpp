@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -429,5 +430,115 @@ TEST_F(ViewSweeps, Search)
     closeAll();
     QStringList problems;
     checkReleased(problems);
+    EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join(u'\n'));
+}
+
+namespace {
+
+// Closes every message box as it appears (the real boxes, not a recording
+// handler) and keeps their texts.
+class BoxCloser {
+public:
+    BoxCloser()
+    {
+        timer_.setInterval(1);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer_.start();
+    }
+    QStringList texts;
+
+private:
+    QTimer timer_;
+};
+
+// Lets the layout pass (and what it posted) run.
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+} // namespace
+
+// The preview is drawn again whenever the picture's size changes, in the
+// middle of a layout pass. With the real message boxes, a failed drawing is
+// reported once, after the event, and the window lives on: for every preview
+// drawing of a load and of the window resized after it, made to fail, for the
+// designer stopping before each, and for a label whose preview always fails.
+TEST_F(ViewSweeps, PreviewFailuresReportedOnceWithTheRealBoxes)
+{
+    const QString path = QDir::cleanPath(QStringLiteral(STROVEX_SAMPLES_DIR "/database_scripts.lbl"));
+    // A first page may set the window's size: every run below starts from the one it leaves.
+    open(path);
+    settle();
+    closeAll();
+    const QSize size = window->size();
+    const auto openAndResize = [&](const QString &label) {
+        open(label);
+        settle();
+        window->resize(size + QSize(64, 48));
+        settle();
+        window->resize(size);
+        settle();
+    };
+
+    const QString log = dir.file(QStringLiteral("calls.log"));
+    std::vector<std::uint64_t> previewCalls;
+    {
+        BoxCloser boxes;
+        sim::Knobs knobs;
+        knobs.logFile = log;
+        Armed armed(knobs);
+        openAndResize(path);
+        ASSERT_TRUE(boxes.texts.isEmpty()) << qPrintable(boxes.texts.join(u'\n'));
+    }
+    closeAll();
+    for (const QByteArray &line : bytesOf(log).split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() > 2 && fields[2] == "ExportPreview")
+            previewCalls.push_back(fields[0].toULongLong());
+    }
+    // The load draws once, each resize once more.
+    ASSERT_GE(previewCalls.size(), 3u);
+
+    const auto run = [&](const sim::Knobs &knobs, const QString &label, std::uint64_t mustReach) {
+        QStringList problems;
+        BoxCloser boxes;
+        {
+            Armed armed(knobs);
+            openAndResize(label);
+            if (sim::callCount() < mustReach)
+                problems << QStringLiteral("the run made %1 calls, the failure point was never reached").arg(sim::callCount());
+        }
+        if (boxes.texts.size() != 1)
+            problems << QStringLiteral("%1 reports: %2").arg(boxes.texts.size()).arg(boxes.texts.join(QStringLiteral(" | ")));
+        checkCursor(problems);
+        closeAll();
+        checkReleased(problems);
+        return problems;
+    };
+    QStringList problems;
+    for (const std::uint64_t n : previewCalls) {
+        sim::Knobs failing;
+        failing.failCall = n;
+        for (const QString &p : run(failing, path, n))
+            problems << QStringLiteral("failCall = %1: %2").arg(n).arg(p);
+        sim::Knobs stopped;
+        stopped.stopAfter = n - 1;
+        for (const QString &p : run(stopped, path, n))
+            problems << QStringLiteral("stopAfter = %1: %2").arg(n - 1).arg(p);
+    }
+    const QString broken = dir.write(QStringLiteral("broken_preview.lbl"), R"({"SimulatedLabel": 1,
+        "Objects": [{"Name": "T", "Kind": 100, "Contents": "x"}],
+        "Faults": {"ExportPreview": {"Raise": "The printer driver cannot draw this label."}}})");
+    for (const QString &p : run({}, broken, 0))
+        problems << QStringLiteral("a preview that always fails: %1").arg(p);
+    std::printf("preview failures with the real message boxes: %zu drawings, each made to fail and stopped before\n",
+                previewCalls.size());
     EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join(u'\n'));
 }

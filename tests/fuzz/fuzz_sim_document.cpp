@@ -145,7 +145,13 @@ void generate(const IQuillmark &label)
         tolerate([&] { (void)BuildCsvCommandFile(handles); });
         tolerate([&] { (void)BuildDataFile(handles); });
         tolerate([&] {
-            QXmlStreamReader reader(utf16LeWithBom(BuildXmlCommandFile(handles)));
+            QStringList lines;
+            try {
+                lines = BuildXmlCommandFile(handles);
+            } catch (const FileError &) {
+                return; // a character XML cannot carry: refused, nothing to read
+            }
+            QXmlStreamReader reader(utf16LeWithBom(lines));
             while (!reader.atEnd())
                 reader.readNext();
             require(!reader.hasError(), "the XML command file is well-formed", reader.errorString());

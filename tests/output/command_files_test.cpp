@@ -3,8 +3,10 @@
 
 #include "label_fixture.h"
 #include "output/command_files.h"
+#include "output/save_file.h"
 #include "support/temp_dir.h"
 
+#include <QDir>
 #include <QFile>
 #include <QXmlStreamReader>
 
@@ -159,4 +161,62 @@ PRINT "1"
               utf16File({QStringLiteral("~~Q       Q       1234567890"),
                          QStringLiteral("..JPH    0000") + QString(20, u' ')
                              + QStringLiteral("1234567001001591556-2BT152V65    ^^0000001")}));
+}
+
+// A character XML 1.0 cannot carry is refused in the XML command file, never
+// replaced: the message names where it is and the character, and the file
+// already there stays as it was. The JOB file carries the same value.
+TEST(XmlCommandFile, RefusesCharactersXmlCannotCarry)
+{
+    struct Case {
+        const char *printer;
+        const char *name;
+        const char *value; // JSON string contents
+        const char *refusal; // empty: written
+    };
+    const Case cases[] = {
+        {"Office", "GS1 Code", R"((01)09501101530008\u001D(10)ABC)",
+         "the value of variable \"GS1 Code\" holds the character U+001D"},
+        {"Office", "Start", R"(\u0000x)", "the value of variable \"Start\" holds the character U+0000"},
+        {"Office", "Last", R"(ab\uFFFF)", "the value of variable \"Last\" holds the character U+FFFF"},
+        {"Office", R"(Bell\u0007)", "x", "a variable name holds the character U+0007"},
+        {R"(Dock\u001B3)", "Plain", "x", "the printer name holds the character U+001B"},
+        // Tab, line breaks and characters beyond the BMP are fine.
+        {"Office", "Wide", R"(\t\r\n\uD83D\uDE00)", ""},
+    };
+    for (const Case &c : cases) {
+        TempDir dir;
+        const QString labelPath = dir.write(QStringLiteral("gs1.lbl"),
+            QStringLiteral(R"({"SimulatedLabel": 1, "PrinterName": "%1", "Variables": [
+                {"ID": 1, "Name": "%2", "Kind": 1, "PromptMode": 0, "Length": 30, "DefaultValue": "%3"}]})")
+                .arg(QString::fromUtf8(c.printer), QString::fromUtf8(c.name), QString::fromUtf8(c.value)).toUtf8());
+        OpenedLabel opened(labelPath);
+        const QString xml = dir.write(QStringLiteral("out.xml"), "old");
+        if (*c.refusal == '\0') {
+            EXPECT_NO_THROW(WriteCommandFile(opened.view, xml)) << c.value;
+            EXPECT_NE(readAll(xml), QByteArray("old"));
+            continue;
+        }
+        try {
+            WriteCommandFile(opened.view, xml);
+            ADD_FAILURE() << c.refusal << ": written";
+        } catch (const FileError &e) {
+            EXPECT_EQ(e.message(), QStringLiteral("The XML command file cannot be written: %1, which XML cannot carry. "
+                                                  "Write the command file in the JOB or CSV format instead.")
+                                       .arg(QString::fromUtf8(c.refusal)));
+        }
+        EXPECT_EQ(readAll(xml), QByteArray("old")) << c.refusal;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2) << c.refusal;
+    }
+
+    // The JOB file keeps the group separator.
+    TempDir dir;
+    const QString labelPath = dir.write(QStringLiteral("gs1.lbl"), R"({"SimulatedLabel": 1, "PrinterName": "Office",
+        "Variables": [{"ID": 1, "Name": "GS1", "Kind": 1, "PromptMode": 0, "Length": 30,
+                       "DefaultValue": "(01)09501101530008\u001D(10)ABC"}]})");
+    OpenedLabel opened(labelPath);
+    WriteCommandFile(opened.view, dir.file(QStringLiteral("out.job")));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("out.job"))),
+              utf16File(expectedLines("LABEL \"{P}\"\nPRINTER \"Office\"\n"
+                                      "SET GS1 = \"(01)09501101530008\x1D(10)ABC\"\nPRINT \"1\"", labelPath)));
 }

@@ -107,8 +107,9 @@ TEST(XmlText, EscapesAndStaysWellFormed)
     EXPECT_EQ(xmlAttributeText(QStringLiteral("a&b<c\"d>e'f")), QStringLiteral("a&amp;b&lt;c&quot;d>e'f"));
     EXPECT_EQ(xmlContentText(QStringLiteral("x]]>y>")), QStringLiteral("x]]&gt;y>"));
 
-    // Whatever a designer name holds, a reader gets the text back (with
-    // characters XML cannot carry replaced).
+    // Whatever a designer name holds, a reader of the DGML graph gets the text
+    // back, characters XML cannot carry replaced (the XML command file refuses
+    // them instead: see XmlCommandFile).
     const QString hostile = QStringLiteral("A&B <tag> \"q\" ]]> \t\r\n|") + QChar(0x01) + QChar(0xD800)
                             + QStringLiteral("日本\U0001F600") + QChar(0xFFFF);
     const QString expected = QStringLiteral("A&B <tag> \"q\" ]]> \t\r\n|") + QChar(0xFFFD) + QChar(0xFFFD)
@@ -120,6 +121,12 @@ TEST(XmlText, EscapesAndStaysWellFormed)
     EXPECT_EQ(reader.attributes().value(QStringLiteral("a")).toString(), expected);
     EXPECT_EQ(reader.readElementText(), expected);
     EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+
+    EXPECT_EQ(firstCharacterXmlCannotCarry(hostile), std::optional<char32_t>(0x01));
+    EXPECT_EQ(firstCharacterXmlCannotCarry(QStringLiteral("\t\r\n\U0001F600")), std::nullopt);
+    EXPECT_EQ(firstCharacterXmlCannotCarry(QStringLiteral("a") + QChar(0xDE00)), std::optional<char32_t>(0xDE00));
+    EXPECT_EQ(characterName(0x1D), QStringLiteral("U+001D"));
+    EXPECT_EQ(characterName(0x1F600), QStringLiteral("U+1F600"));
 }
 
 TEST(SaveFile, EncodesLinesWithCrLf)
