@@ -55,11 +55,19 @@ std::pair<int, int> previewSize(const QString &text)
     return {width, height};
 }
 
+// Writing the output over the label being read would lose the label.
+void refuseLabelAsOutput(const QStringList &values)
+{
+    if (isSameFile(values[0], values[1]))
+        throw FileError(QStringLiteral("Cannot create file \"%1\". It is the label being read.").arg(values[1]));
+}
+
 } // namespace
 
 int exportVariablesCommand(Context &context, const ParsedArgs &args)
 {
     const QStringList values = requirePositional(args, 2, QStringLiteral("LABEL and OUT"));
+    refuseLabelAsOutput(values);
     const auto model = createVariableGridModel();
     const int column = args.has(QStringLiteral("sort")) ? columnByTitle(*model, args.value(QStringLiteral("sort")))
                                                          : model->sortColumn();
@@ -79,6 +87,7 @@ int exportVariablesCommand(Context &context, const ParsedArgs &args)
 int commandFileCommand(Context &context, const ParsedArgs &args)
 {
     const QStringList values = requirePositional(args, 2, QStringLiteral("LABEL and OUT"));
+    refuseLabelAsOutput(values);
     const IQuillmark label = context.openLabel(values[0]);
     if (!label)
         return CliFileErrors;
@@ -89,6 +98,7 @@ int commandFileCommand(Context &context, const ParsedArgs &args)
 int graphCommand(Context &context, const ParsedArgs &args)
 {
     const QStringList values = requirePositional(args, 2, QStringLiteral("LABEL and OUT"));
+    refuseLabelAsOutput(values);
     const IQuillmark label = context.openLabel(values[0]);
     if (!label)
         return CliFileErrors;
@@ -103,6 +113,7 @@ int graphCommand(Context &context, const ParsedArgs &args)
 int previewCommand(Context &context, const ParsedArgs &args)
 {
     const QStringList values = requirePositional(args, 2, QStringLiteral("LABEL and OUT"));
+    refuseLabelAsOutput(values);
     const auto [width, height] = args.has(QStringLiteral("size")) ? previewSize(args.value(QStringLiteral("size")))
                                                                   : std::pair{kDefaultPreviewWidth, kDefaultPreviewHeight};
     const IQuillmark label = context.openLabel(values[0]);

@@ -1,9 +1,14 @@
 #include "platform/platform_info.h"
 #include "sim/sim_designer.h"
 
+#include "output/save_file.h"
+
 #include <QDir>
-#include <QFile>
-#include <QTemporaryFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QTemporaryDir>
+
+#include <memory>
 
 namespace strovex {
 
@@ -29,19 +34,29 @@ QString versionText(const QString &productVersion, int build)
 
 QString uniqueTempFileName(const QString &prefix, const QString &extension)
 {
-    // QTemporaryFile creates the file exclusively, so two views never get the
-    // same name; we keep the reserved stem and swap the extension.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        QTemporaryFile reserve(QDir::tempPath() + QLatin1Char('/') + prefix + QStringLiteral("XXXXXX") + extension);
-        reserve.setAutoRemove(false);
-        if (!reserve.open())
-            continue;
-        const QString name = reserve.fileName();
-        reserve.close();
-        QFile::remove(name);
-        return name;
+    // One folder only this user can enter, kept while the process runs: no one
+    // else can plant a file or link at a name in it, so a name never needs to
+    // be reserved and released.
+    static QMutex mutex;
+    static std::unique_ptr<QTemporaryDir> folder;
+    static quint64 counter = 0;
+    const QMutexLocker lock(&mutex);
+    if (!folder || !QFileInfo(folder->path()).isDir()) {
+        // tempPath() is empty where the folder TMPDIR names does not exist;
+        // the root folder must not stand in for it.
+        const QString base = QDir::tempPath();
+        folder.reset();
+        if (!base.isEmpty())
+            folder = std::make_unique<QTemporaryDir>(base + QStringLiteral("/strovex-XXXXXX"));
+        if (!folder || !folder->isValid()) {
+            const QString reason = folder ? folder->errorString() : QStringLiteral("The folder does not exist.");
+            folder.reset();
+            throw FileError(QStringLiteral("Cannot create a temporary folder in \"%1\". %2")
+                                .arg(QDir::toNativeSeparators(base.isEmpty() ? qEnvironmentVariable("TMPDIR") : base),
+                                     reason));
+        }
     }
-    return QDir::tempPath() + QLatin1Char('/') + prefix + extension;
+    return folder->filePath(prefix + QString::number(++counter) + extension);
 }
 
 #ifndef _WIN32

@@ -14,9 +14,11 @@ int buildNumber();
 // "Version 2.9.5 (build 120)" rule: ".0 " becomes " ", else a final ".0" goes.
 QString versionText(const QString &productVersion, int build);
 
-// A unique, not yet existing file name in the user's temporary folder with the
-// given prefix and extension (extension with its dot). Safe when several views
-// ask at once: the name is reserved by creating the file, then removed.
+// A new, not yet existing file name with the given prefix and extension
+// (extension with its dot) in a folder of the user's temporary folder that only
+// this user can enter, made at first use and removed when the process ends.
+// Never the same name twice in one process. Throws FileError when that folder
+// cannot be made.
 QString uniqueTempFileName(const QString &prefix, const QString &extension);
 
 // The resolver of this platform: COM on Windows, the in-process table elsewhere

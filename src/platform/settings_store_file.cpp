@@ -1,5 +1,7 @@
 #include "platform/settings_store_file.h"
 
+#include "output/save_file.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -8,7 +10,6 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QLockFile>
-#include <QSaveFile>
 
 #include <cctype>
 #include <cmath>
@@ -155,11 +156,7 @@ bool writeRoot(const QString &filePath, const QJsonObject &root, bool corrupt)
         QFile::remove(aside);
         QFile::copy(filePath, aside);
     }
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
-    return file.commit();
+    return !replaceFile(filePath, QJsonDocument(root).toJson(QJsonDocument::Indented));
 }
 
 class FileKey final : public SettingsKey {

@@ -6,13 +6,13 @@
 #include "sim/sim_preview.h"
 
 #include "automation/designer.h"
+#include "output/save_file.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -562,19 +562,18 @@ private:
     Value save()
     {
         app_->clearError();
-        QSaveFile file(doc_->filePath);
         const QByteArray bytes = QJsonDocument(doc_->root).toJson(QJsonDocument::Indented);
-        const auto fail = [&] {
-            app_->setError(QStringLiteral("Cannot save label file"),
-                           QStringLiteral("The file \"%1\" cannot be written: %2").arg(doc_->filePath, file.errorString()));
-            return false;
-        };
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return fail();
         // Lock the new file before it takes the label's name, so the name is never free.
-        HeldFile replacement = doc_->held ? HeldFile::lockReplacement(int(file.handle())) : HeldFile();
-        if (!file.commit())
-            return fail();
+        HeldFile replacement;
+        const auto lockReplacement = [&](QFileDevice &file) {
+            if (doc_->held)
+                replacement = HeldFile::lockReplacement(int(file.handle()));
+        };
+        if (const std::optional<QString> reason = replaceFile(doc_->filePath, bytes, LinkAtTarget::Follow, lockReplacement)) {
+            app_->setError(QStringLiteral("Cannot save label file"),
+                           QStringLiteral("The file \"%1\" cannot be written: %2").arg(doc_->filePath, *reason));
+            return false;
+        }
         if (replacement.valid())
             *doc_->held = std::move(replacement);
         return true;
@@ -617,10 +616,11 @@ private:
             return false;
         }
         const QByteArray bmp = renderPreviewBmp(page(), width, height);
-        QSaveFile file(fileName);
-        if (fileName.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bmp) != bmp.size() || !file.commit()) {
+        const std::optional<QString> reason = fileName.isEmpty() ? QStringLiteral("No file name was given.")
+                                                                 : replaceFile(fileName, bmp);
+        if (reason) {
             app_->setError(QStringLiteral("Cannot export preview"),
-                           QStringLiteral("The file \"%1\" cannot be written: %2").arg(fileName, file.errorString()));
+                           QStringLiteral("The file \"%1\" cannot be written: %2").arg(fileName, *reason));
             return false;
         }
         return true;

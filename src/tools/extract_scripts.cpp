@@ -4,6 +4,8 @@
 #include "output/save_file.h"
 
 #include <QDir>
+#include <QFile>
+#include <QSet>
 
 #include <exception>
 
@@ -27,6 +29,37 @@ bool isSafeFunctionName(const QString &name)
             return false;
     }
     return true;
+}
+
+QString savedText(int saved)
+{
+    if (saved == 0)
+        return QStringLiteral("No script saved.");
+    if (saved == 1)
+        return QStringLiteral("1 script saved.");
+    return QStringLiteral("%1 scripts saved.").arg(saved);
+}
+
+// "Function "<name>" skipped: <reason>." (the function's number where its name
+// could not be read).
+QString skippedText(const QString &functionName, int number, QString reason)
+{
+    if (!reason.endsWith(u'.'))
+        reason += u'.';
+    const QString function = functionName.isNull() ? QString::number(number) : u'"' + functionName + u'"';
+    return QStringLiteral("Function %1 skipped: %2").arg(function, reason);
+}
+
+// Two spellings of one file count as one name, also two names that become the
+// same bytes on disk (lone surrogates do).
+QString writtenKey(const QString &fileName)
+{
+    const QString path = QFile::decodeName(QFile::encodeName(QDir::cleanPath(QDir().absoluteFilePath(fileName))));
+#ifdef Q_OS_WIN
+    return path.toCaseFolded();
+#else
+    return path;
+#endif
 }
 
 } // namespace
@@ -55,6 +88,12 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
                        ReportSink &report, const RunHooks &hooks)
 {
     report.reset(files);
+    // Names written in this run: a later script of the same file name would
+    // silently replace an earlier one.
+    QSet<QString> written;
+    QSet<QString> labels;
+    for (const QString &path : files)
+        labels.insert(writtenKey(path));
     for (int i = 0; i < files.size(); ++i) {
         const QString &path = files[i];
         if (hooks.fileStarted)
@@ -65,6 +104,7 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
             continue;
         }
         int saved = 0;
+        QStringList skipped;
         IFunctionList functions = label.Functions();
         const int count = functions.Count();
         for (int j = 1; j <= count; ++j) {
@@ -80,25 +120,35 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
                     if (script.size() > 1)
                         text = script.mid(1);
                 }
-            } catch (const std::exception &) {
-                continue; // this function writes nothing; the others go on
+            } catch (const std::exception &e) {
+                // This function writes nothing; the others go on.
+                skipped << skippedText(functionName, j, QString::fromUtf8(e.what()));
+                continue;
             }
             if (text.isEmpty())
                 continue;
             if (!isSafeFunctionName(functionName))
                 throw FileError(QStringLiteral("Cannot create file \"%1\". The function name is not a valid file name.")
                                     .arg(fileName));
+            const QString key = writtenKey(fileName);
+            if (written.contains(key) || labels.contains(key)) {
+                const QString why = written.contains(key) ? QStringLiteral("the file \"%1\" was already written in this run")
+                                                          : QStringLiteral("\"%1\" is one of the labels being read");
+                skipped << skippedText(functionName, j, why.arg(fileName));
+                continue;
+            }
             const QByteArray bytes = (text + QStringLiteral("\r\n")).toLocal8Bit();
             if (hooks.writeFile)
                 hooks.writeFile(fileName, bytes);
             else
-                writeFileAtomically(fileName, bytes);
+                writeFileAtomically(fileName, bytes, LinkAtTarget::Refuse);
+            written.insert(key);
             ++saved;
         }
-        if (saved == 1)
-            report.setLine(i, path + QStringLiteral(" - 1 script saved."));
-        else if (saved > 1)
-            report.setLine(i, path + QStringLiteral(" - %1 scripts saved.").arg(saved));
+        if (!skipped.isEmpty())
+            report.setLine(i, path + QStringLiteral(" - Error: ") + skipped.join(u' ') + u' ' + savedText(saved));
+        else if (saved > 0)
+            report.setLine(i, path + QStringLiteral(" - ") + savedText(saved));
     }
 }
 

@@ -17,12 +17,15 @@ namespace strovex {
 QString scriptFileName(const QString &destination, const QString &labelPath, const QString &functionName);
 
 // Annotate style: a line gets " - 1 script saved." or " - N scripts saved."
-// (no suffix when nothing was written) or the cannot-open suffix. A failure
-// while one function is examined skips that function. A script file that
-// cannot be written, or a function name that would lead out of the
-// destination folder, ends the run with FileError (lines below keep their
-// plain text; files written before stay). A designer call that fails outright
-// outside one function's examination propagates as AutomationError.
+// (no suffix when nothing was written) or the cannot-open suffix. A function
+// that fails while it is examined, or whose file name was already written in
+// this run, is skipped; the line then reads " - Error: " followed by
+// "Function "<name>" skipped: <reason>." for each, then the saved count
+// ("No script saved." for none). A script file that cannot be written (also
+// where a symbolic link has its name), or a function name that would lead out
+// of the destination folder, ends the run with FileError (lines below keep
+// their plain text; files written before stay). A designer call that fails
+// outright outside one function's examination propagates as AutomationError.
 // `hooks.writeFile` stands in for writing a script file; labels are never saved.
 void runExtractScripts(const QStringList &files, const QuillApp &app, const QString &destination,
                        ReportSink &report, const RunHooks &hooks = {});

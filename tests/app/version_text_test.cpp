@@ -1,9 +1,12 @@
 #include "platform/platform_info.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using namespace strovex;
 
@@ -20,7 +23,7 @@ TEST(VersionText, TrimsTrailingZeroComponentsAsTheAboutLineWants)
         EXPECT_EQ(versionText(QString::fromUtf8(c.product), c.build), QString::fromUtf8(c.expected)) << c.product;
 }
 
-TEST(TempFileNames, UniqueWithPrefixAndExtensionAndNotLeftBehind)
+TEST(TempFileNames, InAPrivateFolderOfTheProcess)
 {
     QSet<QString> names;
     for (int i = 0; i < 50; ++i) {
@@ -31,4 +34,16 @@ TEST(TempFileNames, UniqueWithPrefixAndExtensionAndNotLeftBehind)
         names.insert(name);
     }
     EXPECT_EQ(names.size(), 50);
+
+    // One folder, kept between calls, that no one else may enter or write.
+    const QFileInfo folder(QFileInfo(*names.cbegin()).path());
+    for (const QString &name : names)
+        EXPECT_EQ(QFileInfo(name).path(), folder.filePath());
+    EXPECT_TRUE(folder.isDir());
+    EXPECT_FALSE(folder.isSymbolicLink());
+    EXPECT_EQ(folder.ownerId(), ::geteuid());
+    EXPECT_EQ(folder.permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
+                                       | QFile::WriteUser | QFile::ExeUser),
+              QFile::Permissions());
+    EXPECT_TRUE(folder.filePath().startsWith(QDir::tempPath() + u'/'));
 }

@@ -5,6 +5,11 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <csignal>
+#include <functional>
+
+#include <sys/resource.h>
+
 using namespace strovex;
 using namespace strovex::test;
 
@@ -16,9 +21,12 @@ struct ProcessResult {
     QByteArray err;
 };
 
-ProcessResult runProgram(const QStringList &args, const QString &designerVariable = {})
+ProcessResult runProgram(const QStringList &args, const QString &designerVariable = {},
+                         const std::function<void()> &childSetup = {})
 {
     QProcess process;
+    if (childSetup)
+        process.setChildProcessModifier(childSetup);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -60,4 +68,77 @@ TEST(CliProcess, RunsWithoutADisplayAndReportsByExitStatus)
     const ProcessResult usage = runProgram({QStringLiteral("info")});
     EXPECT_EQ(usage.status, CliUsage);
     EXPECT_TRUE(usage.err.contains("Usage: strovex-cli"));
+}
+
+// A write that fails part-way (a file-size limit with SIGXFSZ ignored: the same
+// short write as a full disk) is an error, and the old file stays.
+TEST(CliProcess, FailedWriteLeavesTheOldFileAndEndsWithAnError)
+{
+    TempDir dir;
+    const QString label = dir.copy(samplePath(QStringLiteral("shipping_sscc.lbl")), QStringLiteral("label.lbl"));
+    const QString scripts = dir.write(QStringLiteral("box.lbl"), R"({"SimulatedLabel": 1, "Functions": [{"Name": "F",
+        "Kind": 9, "KindName": "QUILLScript", "Script": "#Sub Check(value)\r\n  Check = Len(value) > 12 And Left(value, 2) = \"00\"\r\nEnd Sub"}]})");
+    const auto limitFileSize = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 64;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    const struct {
+        QStringList args;
+        QString target;
+    } cases[] = {
+        {{QStringLiteral("set-printer"), QStringLiteral("NEWP"), label}, label},
+        {{QStringLiteral("command-file"), label, dir.file(QStringLiteral("out.job"))}, dir.file(QStringLiteral("out.job"))},
+        {{QStringLiteral("graph"), label, dir.file(QStringLiteral("out.dot"))}, dir.file(QStringLiteral("out.dot"))},
+        {{QStringLiteral("export-variables"), label, dir.file(QStringLiteral("vars.csv"))}, dir.file(QStringLiteral("vars.csv"))},
+        {{QStringLiteral("preview"), label, dir.file(QStringLiteral("out.bmp"))}, dir.file(QStringLiteral("out.bmp"))},
+        {{QStringLiteral("extract-scripts"), scripts}, dir.file(QStringLiteral("box.F.vbs"))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        if (c.target != label)
+            dir.write(QFileInfo(c.target).fileName(), "old bytes");
+        const QByteArray before = readAll(c.target);
+        const ProcessResult result = runProgram(c.args, {}, limitFileSize);
+        EXPECT_EQ(result.status, CliFileErrors) << result.out.toStdString() << result.err.toStdString();
+        EXPECT_TRUE((result.out + result.err).contains("File too large")) << result.out.toStdString() << result.err.toStdString();
+        EXPECT_EQ(readAll(c.target), before);
+    }
+}
+
+TEST(CliProcess, WritersRefuseToWriteOverTheLabelTheyRead)
+{
+    TempDir dir;
+    const QString label = dir.copy(samplePath(QStringLiteral("shipping_sscc.lbl")), QStringLiteral("a.lbl"));
+    ASSERT_TRUE(QFile::link(label, dir.file(QStringLiteral("link.dot"))));
+    const QByteArray before = readAll(label);
+    for (const char *command : {"graph", "command-file", "export-variables", "preview"}) {
+        for (const QString &out : {label, dir.file(QStringLiteral("link.dot"))}) {
+            const ProcessResult result = runProgram({QString::fromUtf8(command), label, out});
+            EXPECT_EQ(result.status, CliFileErrors) << command;
+            EXPECT_EQ(result.err, QStringLiteral("Cannot create file \"%1\". It is the label being read.\n").arg(out).toUtf8())
+                << command;
+        }
+    }
+    EXPECT_EQ(readAll(label), before);
+}
+
+TEST(CliProcess, PreviewFailsWhereNoPrivateTemporaryFolderCanBeMade)
+{
+    TempDir dir;
+    const QString out = dir.file(QStringLiteral("out.bmp"));
+    const QString nowhere = dir.file(QStringLiteral("no such folder"));
+    const QByteArray saved = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(nowhere));
+    const ProcessResult result = runProgram({QStringLiteral("preview"), samplePath(QStringLiteral("shipping_sscc.lbl")), out});
+    if (saved.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", saved);
+    EXPECT_EQ(result.status, CliFileErrors);
+    EXPECT_TRUE(result.err.startsWith(QStringLiteral("Cannot create a temporary folder in \"%1\". ").arg(nowhere).toUtf8()))
+        << result.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
 }

@@ -1,16 +1,31 @@
-// The pure pieces of the generators: escaping, identifiers, file names, encodings.
+// The pure pieces of the generators (escaping, identifiers, file names,
+// encodings) and the one writer every file goes through.
 
+#include "label_fixture.h"
+
+#include "inspect/label_rows.h"
+#include "inspect/variables_export.h"
 #include "output/command_files.h"
 #include "output/graphs.h"
 #include "output/sample_value.h"
 #include "output/save_file.h"
 #include "output/xml_text.h"
+#include "platform/settings_store_file.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
+#include "tools/extract_scripts.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include <unistd.h>
 
 using namespace strovex;
 
@@ -158,12 +173,163 @@ TEST(SaveFile, ReplacesTargetAndReportsWhatCannotBeCreated)
 
 TEST(SaveFile, LeavesReadOnlyTargetAsItWas)
 {
+    if (test::rerunAsUnprivilegedUser())
+        return;
     test::TempDir dir;
     // A read-only target is refused and left exactly as it was.
     const QString locked = dir.write(QStringLiteral("locked.job"), "keep");
     QFile::setPermissions(locked, QFile::ReadOwner);
-    if (QFile(locked).open(QIODevice::WriteOnly))
-        GTEST_SKIP() << "running with rights that ignore file permissions";
     EXPECT_THROW(writeFileAtomically(locked, "lost"), FileError);
     EXPECT_EQ(test::readAll(locked), QByteArray("keep"));
+}
+
+TEST(SaveFile, WritesInPlaceWhereTheFolderRefusesNewFiles)
+{
+    if (test::rerunAsUnprivilegedUser())
+        return;
+    test::TempDir dir;
+    const QString folder = dir.file(QStringLiteral("shared"));
+    QDir().mkpath(folder);
+    const QString path = dir.write(QStringLiteral("shared/out.job"), "old content that is longer");
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    writeFileAtomically(path, "new");
+    EXPECT_EQ(test::readAll(path), QByteArray("new"));
+
+    // A new file there cannot be made at all; the message says why.
+    const QString fresh = folder + QStringLiteral("/new.job");
+    try {
+        writeFileAtomically(fresh, "x");
+        ADD_FAILURE() << "no error";
+    } catch (const FileError &e) {
+        EXPECT_TRUE(e.message().endsWith(QStringLiteral("The folder \"%1\" does not allow new files.").arg(folder)))
+            << e.what();
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.job")});
+}
+
+TEST(SaveFile, RefusesASymbolicLinkAtTheTargetWhenAsked)
+{
+    test::TempDir dir;
+    const QString outside = dir.write(QStringLiteral("outside/precious.txt"), "precious");
+    QDir().mkpath(dir.file(QStringLiteral("dest")));
+    const QString link = dir.file(QStringLiteral("dest/box.F.vbs"));
+    const QString dangling = dir.file(QStringLiteral("dest/gone.F.vbs"));
+    ASSERT_TRUE(QFile::link(outside, link));
+    ASSERT_TRUE(QFile::link(dir.file(QStringLiteral("outside/new.txt")), dangling));
+    for (const QString &name : {link, dangling}) {
+        try {
+            writeFileAtomically(name, "script", LinkAtTarget::Refuse);
+            ADD_FAILURE() << name.toStdString() << ": no error";
+        } catch (const FileError &e) {
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(name))) << e.what();
+        }
+    }
+    EXPECT_EQ(test::readAll(outside), QByteArray("precious"));
+    EXPECT_EQ(QDir(dir.file(QStringLiteral("outside"))).entryList(QDir::Files), QStringList{QStringLiteral("precious.txt")});
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), outside);
+}
+
+TEST(SaveFile, SameFileThroughAnyName)
+{
+    test::TempDir dir;
+    const QString label = dir.write(QStringLiteral("a.lbl"), "label");
+    const QString other = dir.write(QStringLiteral("b.lbl"), "label");
+    ASSERT_TRUE(QFile::link(label, dir.file(QStringLiteral("link.lbl"))));
+    ASSERT_EQ(::link(QFile::encodeName(label).constData(), QFile::encodeName(dir.file(QStringLiteral("hard.lbl"))).constData()), 0);
+    const struct {
+        QString second;
+        bool same;
+    } cases[] = {
+        {label, true},
+        {dir.path() + QStringLiteral("/./a.lbl"), true},
+        {dir.file(QStringLiteral("link.lbl")), true},
+        {dir.file(QStringLiteral("hard.lbl")), true},
+        {other, false},                                 // same bytes, another file
+        {dir.file(QStringLiteral("missing.lbl")), false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(isSameFile(label, c.second), c.same) << c.second.toStdString();
+    EXPECT_FALSE(isSameFile(dir.file(QStringLiteral("missing.lbl")), dir.file(QStringLiteral("missing.lbl"))));
+}
+
+TEST(SaveFile, MessageKeepsTextAfterANul)
+{
+    const QString text = QStringLiteral("Cannot create file \"a.F") + QChar(0) + QStringLiteral("x.vbs\". Invalid name.");
+    EXPECT_EQ(FileError(text).message(), text);
+}
+
+// A write that fails part-way (the file-size limit of a child process, the
+// same short write as a full disk) leaves every kind of file Strovex or the
+// designer writes byte for byte as it was, and says why.
+TEST(SaveFile, ShortWriteLeavesEveryTargetAsItWas)
+{
+    test::TempDir dir;
+    const QString label = dir.copy(test::fixturePath(QStringLiteral("shipping.lbl")), QStringLiteral("label.lbl"));
+    const QString scripts = dir.write(QStringLiteral("scripts/box.lbl"),
+                                      R"({"SimulatedLabel": 1, "Functions": [{"Name": "F", "Kind": 9, "KindName": "QUILLScript",
+                                          "Script": "#Sub Check(value)\r\n  Check = Len(value) Mod 10 = 0 And value <> \"\"\r\nEnd Sub"}]})");
+    const auto opened = [&label] { return test::OpenedLabel(label); };
+    const QString tooLarge = QStringLiteral("File too large");
+    const struct {
+        const char *target;
+        QByteArray old; // the target's bytes before; none for the label itself
+        QString expected;
+        std::function<QString(const QString &target)> write;
+    } cases[] = {
+        {"out.job", "old bytes", tooLarge, [&](const QString &target) {
+             WriteJobFile(opened().view, target);
+             return QString();
+         }},
+        {"out.dot", "old bytes", tooLarge, [&](const QString &target) {
+             WriteDotGraph(opened().view, target);
+             return QString();
+         }},
+        {"vars.csv", "old bytes", tooLarge, [&](const QString &target) {
+             TVariableRow row;
+             row.Name = QString(200, u'V');
+             ExportVariables(target, {&row});
+             return QString();
+         }},
+        {"scripts/box.F.vbs", "old bytes", tooLarge, [&](const QString &) {
+             LinesReport report;
+             const QuillApp app(sim::createApplication());
+             runExtractScripts({scripts}, app, QString(), report);
+             return QString();
+         }},
+        {"label.lbl", {}, tooLarge, [&](const QString &) {
+             test::OpenedLabel l = opened();
+             l.label.SetPrinterName(QStringLiteral("NEWP"));
+             return l.label.Save() ? QString() : l.app.LastErrorText();
+         }},
+        {"preview.bmp", "old bytes", tooLarge, [&](const QString &target) {
+             test::OpenedLabel l = opened();
+             l.label.ExportPreview(target, 200, 100);
+             return l.app.LastErrorText();
+         }},
+        // The settings store words its errors as the registry does.
+        {"settings.json", R"({"Software\\Strovex": {}})", QStringLiteral("Failed to set data for 'Value'"),
+         [&](const QString &target) {
+             FileSettingsStore store(target);
+             const std::unique_ptr<SettingsKey> key = store.openKey(u"Software\\Strovex", true);
+             StoredValue value;
+             value.kind = StoredKind::String;
+             value.text = std::u16string(200, u'x');
+             key->write(u"Value", value);
+             return QString();
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.target);
+        const QString target = c.old.isNull() ? dir.file(QString::fromUtf8(c.target))
+                                              : dir.write(QString::fromUtf8(c.target), c.old);
+        const QByteArray before = test::readAll(target);
+        const QDir folder = QFileInfo(target).dir();
+        const QStringList filesBefore = folder.entryList(QDir::Files | QDir::Hidden);
+        const std::optional<QString> result = test::runWithFileSizeLimit(64, [&] { return c.write(target); });
+        ASSERT_TRUE(result.has_value());
+        EXPECT_TRUE(result->contains(c.expected)) << result->toStdString();
+        EXPECT_EQ(test::readAll(target), before);
+        EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), filesBefore);
+    }
 }

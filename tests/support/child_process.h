@@ -1,16 +1,25 @@
 #pragma once
-// Runs part of a test in a forked child process: for permissions, which do not
-// bind the superuser that CI runs as, and for what must outlive a process.
+// Cases that need a process of their own: a lowered file-size limit, or a user
+// without root's rights over file permissions.
 
+#include <QString>
+
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace strovex::test {
 
-// Runs `body` in a forked child and waits for it. When this process is the
-// superuser, the child first drops to user nobody (group nogroup, no
-// supplementary groups) and takes /tmp as its temporary folder where the one
-// given is closed to it. True when the child ended normally with no failed
-// expectation; the child prints its own failures.
-bool passesAsUnprivileged(const std::function<void()> &body);
+// Runs `action` in a forked child whose file-size limit is `bytes`, with
+// SIGXFSZ ignored: a write past the limit then fails part-way with the
+// system's error, as on a full disk. Returns the text the action returned
+// ("exception: <what>" when it threw), or nothing when the child died.
+std::optional<QString> runWithFileSizeLimit(std::uint64_t bytes, const std::function<QString()> &action);
+
+// As root, runs the current test again in a child as user nobody (root may
+// write any file, so permission cases would show nothing) and reports its
+// outcome as a failure of this test; returns true, and the caller returns.
+// As any other user, returns false and the caller runs the case itself.
+bool rerunAsUnprivilegedUser();
 
 } // namespace strovex::test

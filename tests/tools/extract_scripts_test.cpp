@@ -101,7 +101,7 @@ TEST_F(ExtractRun, WritesOneFilePerScriptFunctionIntoTheLabelsFolder)
     EXPECT_EQ(readAll(dir.file(QStringLiteral("labels/a.b.Check.vbs"))), QByteArray("x\r\n"));
 }
 
-TEST_F(ExtractRun, DestinationFolderSameBaseNamesOverwriteAndRerunsDoNotAccumulate)
+TEST_F(ExtractRun, DestinationFolderSameBaseNamesDoNotOverwriteAndRerunsDoNotAccumulate)
 {
     QDir().mkpath(dir.file(QStringLiteral("out")));
     const QString first = label(QStringLiteral("one/Box.lbl"), "[" + vb("Check", "#first") + "," + vb("Only1", "#1") + "]");
@@ -109,21 +109,68 @@ TEST_F(ExtractRun, DestinationFolderSameBaseNamesOverwriteAndRerunsDoNotAccumula
     for (const QString &destination : {dir.file(QStringLiteral("out")), dir.file(QStringLiteral("out/"))}) {
         runExtractScripts({first, second}, app, destination, report);
         EXPECT_EQ(report.lines(), (QStringList{first + QStringLiteral(" - 2 scripts saved."),
-                                               second + QStringLiteral(" - 1 script saved.")}));
+                                               second + QStringLiteral(" - Error: Function \"Check\" skipped: the file \"")
+                                                   + dir.file(QStringLiteral("out/Box.Check.vbs"))
+                                                   + QStringLiteral("\" was already written in this run. No script saved.")}));
     }
     EXPECT_EQ(written(), (QStringList{QStringLiteral("out/Box.Check.vbs"), QStringLiteral("out/Box.Only1.vbs")}));
-    EXPECT_EQ(readAll(dir.file(QStringLiteral("out/Box.Check.vbs"))), QByteArray("second\r\n"));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("out/Box.Check.vbs"))), QByteArray("first\r\n"));
+}
+
+TEST_F(ExtractRun, NamesThatMeetOnDiskAreWrittenOnce)
+{
+    // The same name twice, and two lone surrogates that both become one replacement character.
+    const QString twice = label(QStringLiteral("twice.lbl"), "[" + vb("F", "#one") + "," + vb("F", "#two") + "]");
+    const QString lone = label(QStringLiteral("lone.lbl"), "[" + vb("\\ud800", "#high") + "," + vb("\\udc00", "#low") + "]");
+    runExtractScripts({twice, lone}, app, QString(), report);
+    ASSERT_EQ(report.lines().size(), 2);
+    EXPECT_TRUE(report.lines()[0].startsWith(twice + QStringLiteral(" - Error: Function \"F\" skipped: the file \"")));
+    EXPECT_TRUE(report.lines()[0].endsWith(QStringLiteral("\" was already written in this run. 1 script saved.")));
+    EXPECT_TRUE(report.lines()[1].startsWith(lone + QStringLiteral(" - Error: Function \"")));
+    EXPECT_TRUE(report.lines()[1].endsWith(QStringLiteral("\" was already written in this run. 1 script saved.")));
+    EXPECT_EQ(written().size(), 2);
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("twice.F.vbs"))), QByteArray("one\r\n"));
+}
+
+TEST_F(ExtractRun, NeverWritesThroughASymbolicLinkOrOverALabelBeingRead)
+{
+    const QString outside = dir.write(QStringLiteral("outside/precious.txt"), "precious");
+    QDir().mkpath(dir.file(QStringLiteral("dest")));
+    ASSERT_TRUE(QFile::link(outside, dir.file(QStringLiteral("dest/box.F.vbs"))));
+    const QString box = label(QStringLiteral("box.lbl"), "[" + vb("F", "#evil") + "]");
+    try {
+        runExtractScripts({box}, app, dir.file(QStringLiteral("dest")), report);
+        ADD_FAILURE() << "the run should have ended";
+    } catch (const FileError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(dir.file(QStringLiteral("dest/box.F.vbs")))))
+            << e.what();
+    }
+    EXPECT_EQ(readAll(outside), QByteArray("precious"));
+
+    // A label whose name a script file of another label would take.
+    const QString a = label(QStringLiteral("a.lbl"), "[" + vb("F", "#script") + "]");
+    const QString named = label(QStringLiteral("a.F.vbs"), "[]");
+    const QByteArray labelBytes = readAll(named);
+    runExtractScripts({a, named}, app, QString(), report);
+    EXPECT_EQ(report.lines(), (QStringList{a + QStringLiteral(" - Error: Function \"F\" skipped: \"%1\" is one of the labels "
+                                                              "being read. No script saved.").arg(named),
+                                           named}));
+    EXPECT_EQ(readAll(named), labelBytes);
 }
 
 TEST_F(ExtractRun, FailureWhileExaminingOneFunctionSkipsOnlyThatFunction)
 {
     const QString l = dir.write(QStringLiteral("l.lbl"), QByteArray(R"({"SimulatedLabel": 1, "Functions": [)") + vb("A", "#a")
-                                                             + "," + vb("B", "#b") + "," + vb("C", "#c") + "," + vb("D", "#d") +
+                                                             + "," + vb("B", "#b") + "," + vb("C", "#c") + "," + vb("D", "#d")
+                                                             + "," + vb("E", "#e") +
                                                              R"(], "Faults": {"Functions[2].Script": {"Raise": "broken"},
-                                                                 "Functions[3].Kind": {"Raise": "broken"},
-                                                                 "Functions[4]": {"Nothing": true}}})");
+                                                                 "Functions[3].Kind": {"Raise": "Simulated failure."},
+                                                                 "Functions[4]": {"Nothing": true},
+                                                                 "Functions[5].Name": {"Raise": "unnamed"}}})");
     runExtractScripts({l}, app, QString(), report);
-    EXPECT_EQ(report.lines(), QStringList{l + QStringLiteral(" - 1 script saved.")});
+    // Each failure is told; a function the designer does not hand out is no failure.
+    EXPECT_EQ(report.lines(), QStringList{l + QStringLiteral(" - Error: Function \"B\" skipped: broken. Function \"C\" skipped: "
+                                                             "Simulated failure. Function 5 skipped: unnamed. 1 script saved.")});
     EXPECT_EQ(written(), QStringList{QStringLiteral("l.A.vbs")});
 }
 
