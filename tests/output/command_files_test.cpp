@@ -120,7 +120,8 @@ TEST_F(CommandFiles, DataFileLeavesMarkedVariablesOutInVariableMode1)
 {
     QByteArray json = readAll(labelPath);
     json.replace("\"VariableMode\": 0", "\"VariableMode\": 1");
-    const QString modePath = dir.write(QStringLiteral("Shipping Box.lbl"), json);
+    // Beside the fixture's label, which its own designer holds open.
+    const QString modePath = dir.write(QStringLiteral("marked/Shipping Box.lbl"), json);
     OpenedLabel marked(modePath);
     const QString path = dir.file(QStringLiteral("marked.dat"));
     WriteDataFile(marked.view, path);
