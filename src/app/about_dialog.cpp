@@ -1,8 +1,8 @@
 #include "app/about_dialog.h"
 
-#include "app/error_boundary.h"
 #include "platform/launcher.h"
 #include "platform/platform_info.h"
+#include "ui/error_boundary.h"
 
 #include <QIcon>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "app/about_dialog.h"
 #include "app/command_line.h"
-#include "app/error_boundary.h"
 #include "app/exit_after_first_paint.h"
 #include "app/main_window.h"
+#include "ui/error_boundary.h"
 #ifndef _WIN32
 #include "sim/sim_designer.h"
 #endif

@@ -1,7 +1,6 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
-#include "app/error_boundary.h"
 #include "app/search_label.h"
 #include "app/window_bounds.h"
 #include "automation/resolver.h"
@@ -13,6 +12,7 @@
 #include "tools/set_paths_dialog.h"
 #include "tools/set_printer_dialog.h"
 #include "tools/set_variable_dialog.h"
+#include "ui/error_boundary.h"
 
 #include <QApplication>
 #include <QCloseEvent>

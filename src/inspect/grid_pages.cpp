@@ -1,10 +1,10 @@
 #include "inspect/grid_pages.h"
 
-#include "app/error_boundary.h"
 #include "inspect/database_properties.h"
 #include "inspect/script_viewer.h"
 #include "inspect/value_tables.h"
 #include "inspect/variables_export.h"
+#include "ui/error_boundary.h"
 
 #include <QFileDialog>
 #include <QHelpEvent>

@@ -1,10 +1,10 @@
 #include "inspect/label_view.h"
 
-#include "app/error_boundary.h"
 #include "inspect/grid_pages.h"
 #include "inspect/label_info_page.h"
 #include "inspect/label_lists.h"
 #include "platform/platform_info.h"
+#include "ui/error_boundary.h"
 
 #include <QElapsedTimer>
 #include <QEvent>

@@ -1,9 +1,9 @@
 #include "tools/batch_dialog.h"
 
-#include "app/error_boundary.h"
 #include "browse/browse_folder.h"
 #include "inspect/display_text.h"
 #include "tools/find_files.h"
+#include "ui/error_boundary.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -3,11 +3,11 @@
 #include "tools/set_printer_dialog.h"
 #include "tools/set_variable_dialog.h"
 
-#include "app/error_boundary.h"
 #include "browse/browse_folder.h"
 #include "platform/printers.h"
 #include "sim/sim_designer.h"
 #include "support/temp_dir.h"
+#include "ui/error_boundary.h"
 #include "widget_helpers.h"
 
 #include <QComboBox>

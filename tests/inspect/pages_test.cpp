@@ -4,9 +4,9 @@
 #include "inspect/label_info_page.h"
 #include "inspect/script_viewer.h"
 
-#include "app/error_boundary.h"
 #include "locale_scope.h"
 #include "sim_label.h"
+#include "ui/error_boundary.h"
 
 #include <QAction>
 #include <QApplication>

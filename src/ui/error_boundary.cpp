@@ -1,4 +1,4 @@
-#include "app/error_boundary.h"
+#include "ui/error_boundary.h"
 
 #include "automation/designer.h"
 
