@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
 #include <QToolTip>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -44,9 +45,9 @@ public:
             return true;
         }
         // As plain text whatever it holds, its own line breaks kept, long lines wrapped.
-        QToolTip::showText(event->globalPos(),
-                           QStringLiteral("<p style='white-space:pre-wrap'>%1</p>").arg(value.toHtmlEscaped()), view,
-                           cell);
+        QString lines = value;
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(lines, Qt::WhiteSpaceNormal), view, cell);
         return true;
     }
 };
