@@ -46,11 +46,11 @@ private:
 };
 
 // The model lists and sorts folders in the background, and each listing above
-// the start folder moves it: it is brought back into view after every change
+// the selected folder moves it: it is brought back into view after every change
 // until the user scrolls, clicks or types in the tree.
 class KeepInView : public QObject {
 public:
-    KeepInView(QTreeView *tree, const QPersistentModelIndex &start) : QObject(tree), tree_(tree), start_(start)
+    explicit KeepInView(QTreeView *tree) : QObject(tree), tree_(tree)
     {
         const auto later = [this] { QTimer::singleShot(0, this, [this] { follow(); }); };
         connect(tree->model(), &QAbstractItemModel::layoutChanged, this, later);
@@ -58,6 +58,14 @@ public:
         tree->installEventFilter(this);
         tree->viewport()->installEventFilter(this);
         tree->verticalScrollBar()->installEventFilter(this);
+    }
+
+    // Selects `folder` and keeps it in view, also when the user had taken over.
+    void select(const QModelIndex &folder)
+    {
+        start_ = folder;
+        done_ = false;
+        tree_->setCurrentIndex(folder);
         follow();
     }
 
@@ -156,17 +164,16 @@ bool TBrowseFolder::Execute()
             [showSelection, model](const QModelIndex &current) {
                 showSelection(current.isValid() ? model->filePath(current) : QString());
             });
-    connect(pathField, &QLineEdit::textEdited, &dialog, [&typing, showSelection, model, tree](const QString &text) {
+    auto *keepInView = new KeepInView(tree);
+    connect(pathField, &QLineEdit::textEdited, &dialog, [&typing, showSelection, model, tree, keepInView](const QString &text) {
         typing = true;
         const QString typed = text.trimmed();
         const QFileInfo folder(QDir::fromNativeSeparators(typed));
         if (!typed.isEmpty() && folder.isAbsolute() && folder.isDir()) {
             const QString path = QDir::cleanPath(folder.absoluteFilePath());
             const QModelIndex index = model->index(path);
-            if (index.isValid()) {
-                tree->setCurrentIndex(index);
-                tree->scrollTo(index);
-            }
+            if (index.isValid())
+                keepInView->select(index);
             showSelection(path);
         } else {
             tree->selectionModel()->clearCurrentIndex();
@@ -185,12 +192,9 @@ bool TBrowseFolder::Execute()
         for (const QString &top : {QDir::rootPath(), QDir::homePath()})
             tree->expand(model->index(top));
     }
-    const QPersistentModelIndex start = model->index(startPath);
-    if (start.isValid()) {
-        tree->setCurrentIndex(start);
-        tree->scrollTo(start, QAbstractItemView::PositionAtCenter);
-        new KeepInView(tree, start);
-    }
+    const QModelIndex start = model->index(startPath);
+    if (start.isValid())
+        keepInView->select(start);
 
     dialog.resize(380, 440);
     new Placement(&dialog, foreground);
