@@ -1,8 +1,16 @@
-#include "app/error_boundary.h"
+#include "app/about_dialog.h"
+#include "app/command_line.h"
 #include "app/exit_after_first_paint.h"
 #include "app/main_window.h"
+#include "ui/error_boundary.h"
+#ifndef _WIN32
+#include "sim/sim_designer.h"
+#endif
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdio>
 
 namespace {
 
@@ -28,10 +36,32 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Strovex"));
     QApplication::setApplicationVersion(QStringLiteral(STROVEX_VERSION));
 
+    QApplication::setWindowIcon(strovex::strovexIcon());
+
+    const strovex::CommandLine commandLine = strovex::parseCommandLine(QApplication::arguments().mid(1), QDir::currentPath());
+    switch (commandLine.action) {
+    case strovex::CommandLine::Action::Open:
+        break;
+    case strovex::CommandLine::Action::Help:
+    case strovex::CommandLine::Action::Version:
+        std::fputs(commandLine.text.toLocal8Bit().constData(), stdout);
+        return 0;
+    case strovex::CommandLine::Action::Usage:
+        std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+#ifndef _WIN32
+    // The simulated designer stands in where there is no COM; a value it does
+    // not know must not pass for "no designer".
+    if (const QString error = strovex::sim::designerChoiceError(); !error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        strovex::showMessage(nullptr, strovex::MessageKind::Error, error);
+        return 2;
+    }
+#endif
+
     strovex::TfrmMain window;
-    QStringList files = QApplication::arguments();
-    files.removeFirst();
-    window.setStartupFiles(files);
+    window.setStartupFiles(commandLine.files);
     // For the start-up benchmark only.
     strovex::ExitAfterFirstPaint exitAfterFirstPaint;
     if (qEnvironmentVariableIntValue("STROVEX_EXIT_AFTER_FIRST_PAINT") == 1)

@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
 #include "app/about_dialog.h"
-#include "app/error_boundary.h"
 #include "app/search_label.h"
+#include "app/window_bounds.h"
 #include "automation/resolver.h"
 #include "inspect/grid_pages.h"
 #include "inspect/label_view.h"
@@ -12,6 +12,7 @@
 #include "tools/set_paths_dialog.h"
 #include "tools/set_printer_dialog.h"
 #include "tools/set_variable_dialog.h"
+#include "ui/error_boundary.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -187,46 +188,55 @@ void TfrmMain::showEvent(QShowEvent *event)
     QTimer::singleShot(0, this, [this] { runGuarded(this, [this] { FormShow(); }); });
 }
 
-// Where the stored position would leave the title bar out of reach (a screen
-// that has gone, a changed layout), the window opens centred instead.
-static bool titleBarOnAScreen(const QRect &bounds)
+static QList<QRect> availableScreenAreas()
 {
-    const QRect titleBar(bounds.topLeft(), QSize(bounds.width(), std::min(bounds.height(), 32)));
+    QList<QRect> areas;
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        areas << primary->availableGeometry();
     for (const QScreen *screen : QGuiApplication::screens()) {
-        const QRect shown = screen->availableGeometry().intersected(titleBar);
-        if (!shown.isEmpty() && shown.width() >= std::min(bounds.width(), 100))
-            return true;
+        if (screen != QGuiApplication::primaryScreen())
+            areas << screen->availableGeometry();
     }
-    return false;
+    return areas;
 }
 
+// Width and Height are the outer size, frame included, and Left and Top the
+// frame's corner. Where the frame is not known yet (some window systems add it
+// after the first showing) the size is corrected once it is: fitFrame().
 void TfrmMain::applyStoredBounds()
 {
     const TMainFormSettings &s = *settings_;
-    resize(s.Width, s.Height);
-    const QRect stored(s.Left, s.Top, width(), height());
-    if (s.Left != -1 && s.Top != -1 && titleBarOnAScreen(stored)) {
-        move(s.Left, s.Top);
-    } else if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    const QRect outer = fitWindowBounds(QRect(s.Left, s.Top, s.Width, s.Height), availableScreenAreas());
+    outerSize_ = outer.size();
+    fitFrame();
+    move(outer.topLeft());
     if (s.IsMaximized)
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-// Width and Height are the size without the frame and Left and Top the frame's
-// corner: what resize() and move() take back, so the bounds round-trip even
-// where the frame is not known before the window is shown. A maximized window
-// leaves its maximized size; a minimized one its size before minimizing.
+void TfrmMain::fitFrame()
+{
+    if (isMaximized() || isFullScreen() || outerSize_.isEmpty())
+        return;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame == frameUsed_ && size() == outerSize_ - frame)
+        return;
+    frameUsed_ = frame;
+    resize(outerSize_ - frame);
+}
+
+// A maximized window leaves its maximized size; a minimized one its size
+// before minimizing.
 void TfrmMain::storeBounds()
 {
     if (!shown_)
         return; // it never got its stored bounds: keep them as they were
     TMainFormSettings &s = *settings_;
-    QRect bounds(pos(), size());
+    QRect bounds = frameGeometry();
     if (isMinimized() && !isMaximized()) {
+        const QSize frame = frameGeometry().size() - geometry().size();
         const QPoint frameOffset = geometry().topLeft() - pos();
-        bounds = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size());
+        bounds = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size() + frame);
     }
     s.Width = bounds.width();
     s.Height = bounds.height();
@@ -237,6 +247,8 @@ void TfrmMain::storeBounds()
 
 void TfrmMain::FormShow()
 {
+    fitFrame(); // the frame is known by now
+    outerSize_ = QSize();
     vstSearchResults_->hide();
     quillApp_ = QuillApp(connectDesigner(*resolver_));
     if (!quillApp_) {
@@ -299,16 +311,30 @@ void TfrmMain::OpenLabelFile(const QString &path)
         PageControl1_->setCurrentIndex(before);
 
     // On an escaping error the page stays, inactive; the enabling rule still holds.
-    const struct Refresh {
+    // A page area with pages always shows one of them, so where no page was
+    // active the half-loaded page would become the active one: it goes instead.
+    struct Refresh {
         TfrmMain *window;
-        ~Refresh() { window->updateActions(); }
-    } refresh{this};
+        TLabelInfo *view;
+        int index;
+        bool firstPage;
+        bool done = false;
+        ~Refresh()
+        {
+            if (!done && firstPage) {
+                window->PageControl1_->removeTab(index);
+                delete view;
+            }
+            window->updateActions();
+        }
+    } refresh{this, view, index, before < 0};
     bool loaded = false;
     {
         BusyCursor busy;
         view->PrepareGrids();
         loaded = view->LoadLabel(quillApp_, path);
     }
+    refresh.done = true;
     if (loaded) {
         PageControl1_->setCurrentIndex(index);
     } else {

@@ -62,6 +62,7 @@ private:
     void FormShow();
     void applyStoredBounds();
     void storeBounds();
+    void fitFrame();
     void closePage(int index);
     void actFileCloseExecute();
     void actFileCloseAllExecute();
@@ -80,6 +81,8 @@ private:
     QuillApp quillApp_;
     bool shown_ = false;
     bool closed_ = false;
+    QSize outerSize_; // the stored outer size, until the frame is known
+    QSize frameUsed_;
     QStringList startupFiles_;
     QString lastCommandFileName_; // SaveDialog proposes the name last chosen in it
     SettingsPtr<TMainFormSettings> settings_; // loaded at creation, saved at destruction

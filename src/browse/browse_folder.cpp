@@ -11,7 +11,10 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -40,6 +43,56 @@ public:
 
 private:
     QPointer<QWidget> foreground_;
+};
+
+// The model lists and sorts folders in the background, and each listing above
+// the selected folder moves it: it is brought back into view after every change
+// until the user scrolls, clicks or types in the tree.
+class KeepInView : public QObject {
+public:
+    explicit KeepInView(QTreeView *tree) : QObject(tree), tree_(tree)
+    {
+        const auto later = [this] { QTimer::singleShot(0, this, [this] { follow(); }); };
+        connect(tree->model(), &QAbstractItemModel::layoutChanged, this, later);
+        connect(tree->model(), &QAbstractItemModel::rowsInserted, this, later);
+        tree->installEventFilter(this);
+        tree->viewport()->installEventFilter(this);
+        tree->verticalScrollBar()->installEventFilter(this);
+    }
+
+    // Selects `folder` and keeps it in view, also when the user had taken over.
+    void select(const QModelIndex &folder)
+    {
+        start_ = folder;
+        done_ = false;
+        tree_->setCurrentIndex(folder);
+        follow();
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+            done_ = true;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void follow()
+    {
+        if (!done_ && start_.isValid() && tree_->currentIndex() == start_)
+            tree_->scrollTo(start_, QAbstractItemView::PositionAtCenter);
+    }
+
+    QTreeView *tree_;
+    QPersistentModelIndex start_;
+    bool done_ = false;
 };
 
 } // namespace
@@ -85,31 +138,63 @@ bool TBrowseFolder::Execute()
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QPushButton *confirm = buttons->button(QDialogButtonBox::Ok);
+    confirm->setDefault(true); // Enter in the path field confirms
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
+    // A path typed or pasted here selects that folder; the tree's selection
+    // is shown here in turn.
+    auto *pathField = new QLineEdit(&dialog);
+    pathField->setObjectName(QStringLiteral("edtPath"));
+    pathField->setPlaceholderText(QStringLiteral("Folder"));
+    layout->insertWidget(layout->indexOf(status), pathField);
+
     FSelected.clear();
-    const auto selectionChanged = [this, model, status, confirm](const QModelIndex &current) {
-        const QString path = current.isValid() ? model->filePath(current) : QString();
+    bool typing = false;
+    const auto showSelection = [this, status, confirm, pathField, &typing](const QString &path) {
         FSelected = QDir::toNativeSeparators(path);
         if (FShowPathInStatusArea)
             status->setText(shortenPath(FSelected, QDir::separator()));
         confirm->setEnabled(!FSelected.isEmpty() || !FFlags.testFlag(TBrowseInfoFlag::bfFileSysDirsOnly));
+        if (!typing)
+            pathField->setText(FSelected);
     };
     connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, &dialog,
-            [selectionChanged](const QModelIndex &current) { selectionChanged(current); });
-    selectionChanged(QModelIndex());
-
-    if (FRootFolder == TSHFolders::foDesktopExpanded)
-        tree->expandToDepth(0);
-    if (!FDirectory.isEmpty() && QFileInfo(FDirectory).isDir()) {
-        const QModelIndex start = model->index(QDir::fromNativeSeparators(QFileInfo(FDirectory).absoluteFilePath()));
-        if (start.isValid()) {
-            tree->setCurrentIndex(start);
-            tree->scrollTo(start, QAbstractItemView::PositionAtCenter);
+            [showSelection, model](const QModelIndex &current) {
+                showSelection(current.isValid() ? model->filePath(current) : QString());
+            });
+    auto *keepInView = new KeepInView(tree);
+    connect(pathField, &QLineEdit::textEdited, &dialog, [&typing, showSelection, model, tree, keepInView](const QString &text) {
+        typing = true;
+        const QString typed = text.trimmed();
+        const QFileInfo folder(QDir::fromNativeSeparators(typed));
+        if (!typed.isEmpty() && folder.isAbsolute() && folder.isDir()) {
+            const QString path = QDir::cleanPath(folder.absoluteFilePath());
+            const QModelIndex index = model->index(path);
+            if (index.isValid())
+                keepInView->select(index);
+            showSelection(path);
+        } else {
+            tree->selectionModel()->clearCurrentIndex();
+            showSelection(QString());
         }
+        typing = false;
+    });
+    showSelection(QString());
+
+    // Starts at the given folder, else at the home folder: never at the root,
+    // where one Enter would search the whole file system.
+    QString startPath = QDir::homePath();
+    if (!FDirectory.isEmpty() && QFileInfo(FDirectory).isDir())
+        startPath = QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(FDirectory)).absoluteFilePath());
+    if (FRootFolder == TSHFolders::foDesktopExpanded) {
+        for (const QString &top : {QDir::rootPath(), QDir::homePath()})
+            tree->expand(model->index(top));
     }
+    const QModelIndex start = model->index(startPath);
+    if (start.isValid())
+        keepInView->select(start);
 
     dialog.resize(380, 440);
     new Placement(&dialog, foreground);

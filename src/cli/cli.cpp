@@ -5,6 +5,7 @@
 #include "output/sample_value.h"
 #include "output/save_file.h"
 #include "platform/platform_info.h"
+#include "sim/sim_designer.h"
 
 #include <algorithm>
 #include <exception>
@@ -356,6 +357,9 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const Cl
         } catch (const NoDesignerError &) {
             context.message(QStringLiteral("Program requires Quillmark 5 or Quillmark 6 to be installed!"));
             status = CliNoDesigner;
+        } catch (const sim::DesignerChoiceError &e) {
+            context.message(QString::fromUtf8(e.what()));
+            status = CliUsage;
         } catch (const AutomationError &e) {
             context.message(toQString(e.text()));
             status = CliNoDesigner;

@@ -287,7 +287,14 @@ int infoCommand(Context &context, const ParsedArgs &args)
                 status = CliFileErrors;
                 continue;
             }
-            readContents(label, contents);
+            // A label whose reading fails is named and skipped; the others are still shown.
+            try {
+                readContents(label, contents);
+            } catch (const AutomationError &e) {
+                context.message(QStringLiteral("File \"%1\" cannot be read!\r\n\r\n").arg(path) + toQString(e.text()));
+                status = CliFileErrors;
+                continue;
+            }
         }
         if (json) {
             document.items.push_back(toJson(contents));

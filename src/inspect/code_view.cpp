@@ -1,5 +1,8 @@
 #include "inspect/code_view.h"
 
+#include <algorithm>
+#include <limits>
+
 #include <QFontDatabase>
 #include <QPainter>
 #include <QTextBlock>
@@ -102,10 +105,14 @@ CodeHighlighter::CodeHighlighter(QTextDocument *document, const QStringList &key
     QTextCharFormat number;
     number.setForeground(QColor(0x80, 0x00, 0x80));
     rules_.push_back({QRegularExpression(QStringLiteral("\\b\\d+(?:\\.\\d+)?\\b")), number});
+    stringFormat_.setForeground(QColor(0xA0, 0x00, 0x00));
     commentFormat_.setForeground(QColor(0x00, 0x80, 0x00));
     commentFormat_.setFontItalic(true);
 }
 
+// Keywords and numbers first; strings and comments then read left to right,
+// so that whichever opens first wins: a quote inside a comment is comment,
+// a comment mark inside a string is string.
 void CodeHighlighter::highlightBlock(const QString &text)
 {
     for (const Rule &rule : rules_) {
@@ -114,22 +121,60 @@ void CodeHighlighter::highlightBlock(const QString &text)
             setFormat(int(match.capturedStart()), int(match.capturedLength()), rule.format);
         }
     }
-    if (blockCommentStart_.pattern().isEmpty())
-        return;
-    // Comments spanning lines carry state 1 into the next block.
+    const bool blockComments = !blockCommentStart_.pattern().isEmpty();
     setCurrentBlockState(0);
-    qsizetype start = previousBlockState() == 1 ? 0 : text.indexOf(blockCommentStart_);
-    while (start >= 0) {
-        const auto end = blockCommentEnd_.match(text, start + (previousBlockState() == 1 && start == 0 ? 0 : 2));
-        qsizetype length;
-        if (end.hasMatch()) {
-            length = end.capturedEnd() - start;
-        } else {
+    qsizetype pos = 0;
+    if (blockComments && previousBlockState() == 1) {
+        const auto end = blockCommentEnd_.match(text);
+        if (!end.hasMatch()) {
+            setFormat(0, int(text.size()), commentFormat_);
             setCurrentBlockState(1);
-            length = text.size() - start;
+            return;
         }
-        setFormat(int(start), int(length), commentFormat_);
-        start = text.indexOf(blockCommentStart_, start + length);
+        setFormat(0, int(end.capturedEnd()), commentFormat_);
+        pos = end.capturedEnd();
+    }
+    while (pos < text.size()) {
+        const qsizetype quote = text.indexOf(stringQuote_, pos);
+        const auto line = lineComment_.match(text, pos);
+        const auto block = blockComments ? blockCommentStart_.match(text, pos) : QRegularExpressionMatch();
+        constexpr qsizetype none = std::numeric_limits<qsizetype>::max();
+        const qsizetype atQuote = quote >= 0 ? quote : none;
+        const qsizetype atLine = line.hasMatch() ? line.capturedStart() : none;
+        const qsizetype atBlock = block.hasMatch() ? block.capturedStart() : none;
+        const qsizetype first = std::min({atQuote, atLine, atBlock});
+        if (first == none)
+            return;
+        if (first == atQuote) {
+            // A doubled quote stands for one quote inside the string; an
+            // unclosed string runs to the end of the line.
+            qsizetype end = quote + 1;
+            while (end < text.size()) {
+                if (text.at(end) == stringQuote_) {
+                    if (end + 1 < text.size() && text.at(end + 1) == stringQuote_) {
+                        end += 2;
+                        continue;
+                    }
+                    ++end;
+                    break;
+                }
+                ++end;
+            }
+            setFormat(int(quote), int(end - quote), stringFormat_);
+            pos = end;
+        } else if (first == atLine) {
+            setFormat(int(atLine), int(text.size() - atLine), commentFormat_);
+            return;
+        } else {
+            const auto end = blockCommentEnd_.match(text, block.capturedEnd());
+            if (!end.hasMatch()) {
+                setFormat(int(atBlock), int(text.size() - atBlock), commentFormat_);
+                setCurrentBlockState(1);
+                return;
+            }
+            setFormat(int(atBlock), int(end.capturedEnd() - atBlock), commentFormat_);
+            pos = end.capturedEnd();
+        }
     }
 }
 
@@ -154,12 +199,8 @@ VbScriptHighlighter::VbScriptHighlighter(QTextDocument *document)
                        QStringLiteral("True"),     QStringLiteral("Until"),   QStringLiteral("Wend"),
                        QStringLiteral("While"),    QStringLiteral("With"),    QStringLiteral("Xor")})
 {
-    QTextCharFormat string;
-    string.setForeground(QColor(0xA0, 0x00, 0x00));
-    rules_.push_back({QRegularExpression(QStringLiteral("\"(?:[^\"]|\"\")*\"?")), string});
-    // Last, so a quote inside a comment stays comment.
-    rules_.push_back({QRegularExpression(QStringLiteral("(?:'|\\bRem\\b).*$"), QRegularExpression::CaseInsensitiveOption),
-                      commentFormat_});
+    stringQuote_ = u'"';
+    lineComment_ = QRegularExpression(QStringLiteral("'|\\bRem\\b"), QRegularExpression::CaseInsensitiveOption);
 }
 
 SqlHighlighter::SqlHighlighter(QTextDocument *document)
@@ -179,10 +220,8 @@ SqlHighlighter::SqlHighlighter(QTextDocument *document)
                        QStringLiteral("UPDATE"), QStringLiteral("VALUES"), QStringLiteral("WHEN"),
                        QStringLiteral("WHERE")})
 {
-    QTextCharFormat string;
-    string.setForeground(QColor(0xA0, 0x00, 0x00));
-    rules_.push_back({QRegularExpression(QStringLiteral("'(?:[^']|'')*'?")), string});
-    rules_.push_back({QRegularExpression(QStringLiteral("--.*$")), commentFormat_});
+    stringQuote_ = u'\'';
+    lineComment_ = QRegularExpression(QStringLiteral("--"));
     blockCommentStart_ = QRegularExpression(QStringLiteral("/\\*"));
     blockCommentEnd_ = QRegularExpression(QStringLiteral("\\*/"));
 }

@@ -35,7 +35,8 @@ private:
     bool lineNumbersShown_ = false;
 };
 
-// Keywords (case-insensitive), strings, comments and numbers.
+// Keywords (case-insensitive), numbers, strings and comments; of a string
+// and a comment, the one that opens first on a line wins.
 class CodeHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
 protected:
@@ -46,8 +47,11 @@ protected:
         QRegularExpression pattern;
         QTextCharFormat format;
     };
-    std::vector<Rule> rules_;
+    std::vector<Rule> rules_; // keywords and numbers
+    QTextCharFormat stringFormat_;
     QTextCharFormat commentFormat_;
+    QChar stringQuote_;               // doubled inside a string for itself
+    QRegularExpression lineComment_;  // runs to the end of the line
     // A comment spanning lines (SQL's /* */); empty patterns for none.
     QRegularExpression blockCommentStart_;
     QRegularExpression blockCommentEnd_;

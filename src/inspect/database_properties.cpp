@@ -72,6 +72,11 @@ TfrmDatabaseProperties::TfrmDatabaseProperties(QWidget *parent) : QDialog(parent
     sql->setReadOnly(true);
     sql->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     sql->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Without scroll bars, long lines wrap and the keyboard cursor reaches what
+    // lies below the box.
+    sql->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    sql->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    sql->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     new SqlHighlighter(sql->document());
     grid->addWidget(caption(this, "&SQL:", sql), 5, 0, 1, 4);
     grid->addWidget(sql, 6, 0, 1, 4);

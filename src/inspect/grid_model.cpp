@@ -1,5 +1,7 @@
 #include "inspect/grid_model.h"
 
+#include "inspect/display_text.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -46,11 +48,24 @@ QString GridModel::cellText(int displayRow, int column) const
     return textAt(order_[std::size_t(displayRow)], column);
 }
 
+QString GridModel::displayText(int displayRow, int column) const
+{
+    return replaceLineBreaks(cellText(displayRow, column), kLineBreakMark);
+}
+
+// The tooltip holds the whole value, line breaks included; the view shows it
+// only where the cell cuts the text.
 QVariant GridModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (!index.isValid())
         return {};
-    return cellText(index.row(), index.column());
+    if (role == Qt::DisplayRole)
+        return displayText(index.row(), index.column());
+    if (role == Qt::ToolTipRole) {
+        const QString text = cellText(index.row(), index.column());
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    return {};
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -41,8 +41,11 @@ public:
     Qt::SortOrder sortOrder() const { return sortOrder_; }
 
     const std::vector<ColumnInfo> &columns() const { return columns_; }
-    // The text shown at a display position; empty outside the grid.
+    // The value at a display position, as sorting, search and export see it;
+    // empty outside the grid.
     QString cellText(int displayRow, int column) const;
+    // What the cell draws: the value on one line, its line breaks marked.
+    QString displayText(int displayRow, int column) const;
     // Position of the displayed row among the rows as they were added.
     int storageIndex(int displayRow) const { return order_.at(std::size_t(displayRow)); }
 

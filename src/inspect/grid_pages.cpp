@@ -1,16 +1,20 @@
 #include "inspect/grid_pages.h"
 
-#include "app/error_boundary.h"
 #include "inspect/database_properties.h"
 #include "inspect/script_viewer.h"
 #include "inspect/value_tables.h"
 #include "inspect/variables_export.h"
+#include "ui/error_boundary.h"
 
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -18,6 +22,37 @@
 #include <vector>
 
 namespace strovex {
+namespace {
+
+// The tooltip holds the cell's whole value; shown only where the cell cuts it.
+class CutTextToolTips : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString value = index.data(Qt::ToolTipRole).toString();
+        const QRect cell = view->visualRect(index);
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        item.rect = cell;
+        const QRect textArea = view->style()->subElementRect(QStyle::SE_ItemViewItemText, &item, view);
+        if (value.isEmpty() || item.fontMetrics.horizontalAdvance(item.text) <= textArea.width()) {
+            QToolTip::hideText();
+            return true;
+        }
+        // As plain text whatever it holds, its own line breaks kept, long lines wrapped.
+        QString lines = value;
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(lines, Qt::WhiteSpaceNormal), view, cell);
+        return true;
+    }
+};
+
+} // namespace
 
 GridPage::GridPage(const char *pageName, const char *captionName, const char *captionText, const char *viewName,
                    GridModel *model, QWidget *parent)
@@ -55,6 +90,9 @@ GridPage::GridPage(const char *pageName, const char *captionName, const char *ca
     }
     connect(header, &QHeaderView::sectionResized, this, &GridPage::keepMinimumWidth);
 
+    view_->setItemDelegate(new CutTextToolTips(view_));
+    view_->viewport()->installEventFilter(this);
+
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(caption_);
     layout->addWidget(view_, 1);
@@ -83,6 +121,8 @@ void GridPage::fitColumns()
     const int padding = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 4;
     QHeaderView *header = view_->header();
     const int rows = model_->rowCount();
+    fitted_.assign(std::size_t(model_->columnCount()), 0);
+    applied_.assign(fitted_.size(), 0);
     // A Latin-1 text is drawn in the view's own font, so it is no wider than its
     // length times that font's widest character: such texts are measured once
     // each, longest first, until no shorter one can win. Other texts may come
@@ -94,9 +134,10 @@ void GridPage::fitColumns()
         if (header->isSectionHidden(c) || header->sectionResizeMode(c) != QHeaderView::Interactive)
             continue;
         int width = header->sectionSizeHint(c);
+        fitted_[std::size_t(c)] = 0;
         latin1.clear();
         for (int r = 0; r < rows; ++r) {
-            QString text = model_->cellText(r, c);
+            QString text = model_->displayText(r, c);
             const bool isLatin1 = std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch.unicode() < 0x100; });
             if (isLatin1)
                 latin1.push_back(std::move(text));
@@ -113,8 +154,66 @@ void GridPage::fitColumns()
             if (i == 0 || latin1[i] != latin1[i - 1])
                 width = qMax(width, metrics.horizontalAdvance(latin1[i]) + padding);
         }
-        header->resizeSection(c, qMax(width, model_->columns().at(std::size_t(c)).minimumWidth));
+        fitted_[std::size_t(c)] = qMax(width, model_->columns().at(std::size_t(c)).minimumWidth);
     }
+    applyFittedWidths();
+}
+
+// One long value must not push the other columns out of sight: a fitted column
+// takes at most half the view, and its tooltip shows the rest. The cap follows
+// the view's width as long as the user leaves the column's width alone.
+void GridPage::applyFittedWidths()
+{
+    QHeaderView *header = view_->header();
+    const int columns = qMin(int(fitted_.size()), header->count());
+    const int viewWidth = view_->viewport()->width();
+    const int cap = qMax(kMinimumColumnCap, viewWidth / 2);
+    std::vector<int> widths(std::size_t(columns), 0);
+    int total = 0;
+    for (int c = 0; c < columns; ++c) {
+        const int fitted = fitted_[std::size_t(c)];
+        const int minimum = model_->columns().at(std::size_t(c)).minimumWidth;
+        widths[std::size_t(c)] = fitted > 0 ? qMax(qMin(fitted, cap), minimum) : header->sectionSize(c);
+        if (!header->isSectionHidden(c))
+            total += widths[std::size_t(c)];
+    }
+    // Still wider than the view: the widest fitted columns give way first,
+    // down to kMinimumColumnCap, so the narrow ones stay in sight.
+    for (int excess = total - viewWidth; excess > 0;) {
+        int widest = -1;
+        for (int c = 0; c < columns; ++c) {
+            if (fitted_[std::size_t(c)] > 0 && !header->isSectionHidden(c) && widths[std::size_t(c)] > kMinimumColumnCap
+                && (widest < 0 || widths[std::size_t(c)] > widths[std::size_t(widest)]))
+                widest = c;
+        }
+        if (widest < 0)
+            break;
+        const int minimum = qMax(kMinimumColumnCap, model_->columns().at(std::size_t(widest)).minimumWidth);
+        const int cut = qMin(excess, widths[std::size_t(widest)] - minimum);
+        if (cut <= 0)
+            break;
+        widths[std::size_t(widest)] -= cut;
+        excess -= cut;
+    }
+    for (int c = 0; c < columns; ++c) {
+        if (fitted_[std::size_t(c)] <= 0)
+            continue;
+        applied_[std::size_t(c)] = widths[std::size_t(c)];
+        header->resizeSection(c, widths[std::size_t(c)]);
+    }
+}
+
+bool GridPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == view_->viewport() && event->type() == QEvent::Resize) {
+        QHeaderView *header = view_->header();
+        for (int c = 0; c < int(applied_.size()) && c < header->count(); ++c) {
+            if (applied_[std::size_t(c)] != header->sectionSize(c))
+                fitted_[std::size_t(c)] = 0; // the user chose this width
+        }
+        applyFittedWidths();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 ObjectsPage::ObjectsPage(QWidget *parent)

@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <vector>
+
 class QLabel;
 class QMenu;
 class QTreeView;
@@ -21,9 +23,14 @@ public:
     QTreeView *view() const { return view_; }
     GridModel *gridModel() const { return model_; }
 
-    // Widens or narrows every column to its longest text (title included),
-    // never below the column's minimum width.
+    // Widens or narrows every column to its longest text as drawn (title
+    // included), never below the column's minimum width, never beyond half
+    // the view (but not below kMinimumColumnCap).
     void fitColumns();
+    static constexpr int kMinimumColumnCap = 150;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 protected:
     // Takes ownership of `model`.
@@ -51,10 +58,13 @@ protected:
 private:
     void applyCaption(const QString &text);
     void keepMinimumWidth(int column, int oldSize, int newSize);
+    void applyFittedWidths();
 
     QLabel *caption_;
     QTreeView *view_;
     GridModel *model_;
+    std::vector<int> fitted_;  // per column, as measured; 0: not fitted (or since resized by the user)
+    std::vector<int> applied_; // per column, the width last set from fitted_
 };
 
 class ObjectsPage : public GridPage {

@@ -1,10 +1,10 @@
 #include "inspect/label_view.h"
 
-#include "app/error_boundary.h"
 #include "inspect/grid_pages.h"
 #include "inspect/label_info_page.h"
 #include "inspect/label_lists.h"
 #include "platform/platform_info.h"
+#include "ui/error_boundary.h"
 
 #include <QElapsedTimer>
 #include <QEvent>
@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QStackedWidget>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace strovex {
@@ -50,7 +51,6 @@ TLabelInfo::TLabelInfo(QWidget *parent) : QWidget(parent)
 
     auto *left = new QWidget(this);
     left->setFixedWidth(185);
-    left->setMinimumHeight(448);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto *infoCaption = new QLabel(QStringLiteral("&Information type:"), left);
@@ -65,7 +65,9 @@ TLabelInfo::TLabelInfo(QWidget *parent) : QWidget(parent)
 
     tpgcInfo_ = new QStackedWidget(this);
     tpgcInfo_->setObjectName(QStringLiteral("tpgcInfo"));
-    tpgcInfo_->setMinimumSize(400, 530);
+    // Small, so that a label's pages never make the window grow by itself
+    // nor leave the search pane no room; what does not fit scrolls.
+    tpgcInfo_->setMinimumSize(kMinimumPageSize);
     layout->addWidget(tpgcInfo_, 1);
 
     // Page 0: the preview picture inside a sunken panel.
@@ -92,8 +94,16 @@ TLabelInfo::TLabelInfo(QWidget *parent) : QWidget(parent)
     variablesPage_ = new VariablesPage;
     databasesPage_ = new DatabasesPage;
     functionsPage_ = new FunctionsPage;
-    for (QWidget *page : std::initializer_list<QWidget *>{labelInfoPage_, objectsPage_, variablesPage_, databasesPage_,
-                                                          functionsPage_})
+    // The information page's fields need more room than the smallest window
+    // gives: the page scrolls there instead of being squeezed.
+    auto *labelInfoScroll = new QScrollArea;
+    labelInfoScroll->setObjectName(labelInfoPage_->objectName());
+    labelInfoPage_->setObjectName(QStringLiteral("pnlLabelInfo"));
+    labelInfoScroll->setFrameShape(QFrame::NoFrame);
+    labelInfoScroll->setWidgetResizable(true);
+    labelInfoScroll->setWidget(labelInfoPage_);
+    tpgcInfo_->addWidget(labelInfoScroll);
+    for (QWidget *page : std::initializer_list<QWidget *>{objectsPage_, variablesPage_, databasesPage_, functionsPage_})
         tpgcInfo_->addWidget(page);
 
     // Pages 6 and 7: sorted lists.

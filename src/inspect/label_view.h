@@ -5,6 +5,7 @@
 
 #include "automation/designer.h"
 
+#include <QSize>
 #include <QWidget>
 
 class QLabel;
@@ -26,6 +27,9 @@ class TLabelInfo : public QWidget {
 public:
     explicit TLabelInfo(QWidget *parent = nullptr);
     ~TLabelInfo() override;
+
+    // The page stack's smallest size; the pages scroll below their own.
+    static constexpr QSize kMinimumPageSize{200, 160};
 
     void PrepareGrids();
     // Opens `path` through `connection` and fills every page. False (after the

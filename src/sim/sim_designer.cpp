@@ -16,6 +16,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 namespace strovex::sim {
@@ -476,8 +477,21 @@ DispatchRef createApplication()
     return detail::makeApplication();
 }
 
+QString designerChoiceError()
+{
+    const QString which = qEnvironmentVariable("STROVEX_DESIGNER").trimmed();
+    if (which.isEmpty() || which == QLatin1String("5") || which == QLatin1String("none"))
+        return {};
+    return QStringLiteral("STROVEX_DESIGNER=\"%1\" is not understood. Leave it unset or empty for the simulated "
+                          "version 6 designer, set it to 5 for version 5, or to none for no designer.")
+        .arg(which);
+}
+
 void registerFromEnvironment(InProcessServerTable &table)
 {
+    // A mistyped value must not quietly mean "no designer".
+    if (const QString error = designerChoiceError(); !error.isEmpty())
+        throw DesignerChoiceError(error.toStdString());
     table.unregisterServer(kProgIdVersion6);
     table.unregisterServer(kProgIdVersion5);
     const QString which = qEnvironmentVariable("STROVEX_DESIGNER").trimmed();
@@ -485,7 +499,6 @@ void registerFromEnvironment(InProcessServerTable &table)
         table.registerServer(kProgIdVersion6, &createApplication);
     else if (which == QLatin1String("5"))
         table.registerServer(kProgIdVersion5, &createApplication);
-    // "none" (or any other value) leaves the table without a designer.
     loadKnobsFromEnvironment();
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <stdexcept>
 
 namespace strovex::sim {
 
@@ -26,8 +27,15 @@ inline constexpr std::int64_t kMaxLabelFileBytes = std::int64_t(256) << 20;
 // Registers the simulated designer according to STROVEX_DESIGNER:
 // unset or empty: as "Quillmark6.Application"; "5": only as
 // "Quillmark5.Application"; "none": not at all. Also reads the knobs below
-// from the environment.
+// from the environment. Throws DesignerChoiceError, with the text of
+// designerChoiceError, for any other value.
+struct DesignerChoiceError : std::invalid_argument {
+    using std::invalid_argument::invalid_argument;
+};
 void registerFromEnvironment(InProcessServerTable &table);
+// Empty when STROVEX_DESIGNER holds a value registerFromEnvironment takes;
+// otherwise the message that says what it takes.
+QString designerChoiceError();
 
 // Process-wide knobs (fault sweeps, a designer that stopped, latency, call log).
 // 0 switches a knob off. The environment variables STROVEX_SIM_FAIL_CALL,

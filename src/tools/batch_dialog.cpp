@@ -1,8 +1,9 @@
 #include "tools/batch_dialog.h"
 
-#include "app/error_boundary.h"
 #include "browse/browse_folder.h"
+#include "inspect/display_text.h"
 #include "tools/find_files.h"
+#include "ui/error_boundary.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -25,12 +26,19 @@ public:
     void reset(const QStringList &lines) override
     {
         box_->clear();
-        box_->addItems(lines);
+        for (const QString &line : lines)
+            box_->addItem(oneRow(line));
     }
-    void setLine(int index, const QString &text) override { box_->item(index)->setText(text); }
-    void append(const QString &text) override { box_->addItem(text); }
+    // One entry is one row: a designer's text may hold line breaks.
+    void setLine(int index, const QString &text) override { box_->item(index)->setText(oneRow(text)); }
+    void append(const QString &text) override
+    {
+        box_->addItem(oneRow(text));
+        box_->scrollToBottom(); // the newest line in sight, also once the run is over
+    }
 
 private:
+    static QString oneRow(const QString &text) { return replaceLineBreaks(text, QStringLiteral(" ")); }
     QListWidget *box_;
 };
 

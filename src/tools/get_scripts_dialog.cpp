@@ -1,7 +1,7 @@
 #include "tools/get_scripts_dialog.h"
 
-#include "app/error_boundary.h"
 #include "tools/extract_scripts.h"
+#include "ui/error_boundary.h"
 
 #include <QLineEdit>
 

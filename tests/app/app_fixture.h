@@ -1,10 +1,10 @@
 #pragma once
 // A main window over the simulated designer, with messages recorded instead of shown.
 
-#include "app/error_boundary.h"
 #include "app/main_window.h"
 #include "automation/resolver.h"
 #include "sim/sim_designer.h"
+#include "ui/error_boundary.h"
 
 #include <QApplication>
 #include <QTabWidget>

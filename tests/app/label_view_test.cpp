@@ -1,7 +1,7 @@
 #include "inspect/label_view.h"
-#include "app/error_boundary.h"
 #include "sim/sim_designer.h"
 #include "support/temp_dir.h"
+#include "ui/error_boundary.h"
 
 #include <QApplication>
 #include <QDir>

@@ -122,6 +122,19 @@ TEST_F(AppTest, AnErrorWhileLoadingKeepsThePageInactiveAndEndsTheSelection)
     EXPECT_EQ(messages[0].text, QStringLiteral("Objects are gone"));
 }
 
+TEST_F(AppTest, AnErrorWhileLoadingTheFirstPageLeavesNoActivePage)
+{
+    TempDir dir;
+    const QString broken = dir.write(QStringLiteral("broken.lbl"),
+                                     R"({"SimulatedLabel": 1, "Faults": {"Objects": {"Raise": "Objects are gone"}}})");
+    TfrmMain &w = start();
+    EXPECT_FALSE(runGuarded(&w, [&] { w.OpenLabelFile(broken); }));
+    EXPECT_EQ(w.pages()->count(), 0);
+    EXPECT_EQ(w.activeView(), nullptr);
+    EXPECT_FALSE(action(&w, "actToolsCreateJobFile")->isEnabled());
+    EXPECT_EQ(messages.size(), 1u);
+}
+
 TEST_F(AppTest, ClosingTheLastPageDisablesThePageActions)
 {
     TfrmMain &w = start();

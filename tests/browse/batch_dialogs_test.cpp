@@ -3,11 +3,11 @@
 #include "tools/set_printer_dialog.h"
 #include "tools/set_variable_dialog.h"
 
-#include "app/error_boundary.h"
 #include "browse/browse_folder.h"
 #include "platform/printers.h"
 #include "sim/sim_designer.h"
 #include "support/temp_dir.h"
+#include "ui/error_boundary.h"
 #include "widget_helpers.h"
 
 #include <QComboBox>
@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -242,6 +243,36 @@ TEST_F(BatchDialogs, SetVariableRunsOnlyOnAWholeNumberAndDisablesItsButton)
     EXPECT_EQ(lines(&dialog), (QStringList{QStringLiteral("Opening \"%1\"").arg(l),
                                            QStringLiteral("Changing variable length for variable \"Batch\" in \"%1\"").arg(l),
                                            QStringLiteral("Old length: 12; New length: 0")}));
+}
+
+TEST_F(BatchDialogs, ALogEntryIsOneRowAndTheLogEndsInSight)
+{
+    QStringList files;
+    for (int i = 0; i < 12; ++i)
+        files << label(QStringLiteral("l%1.lbl").arg(i),
+                       R"(, "Variables": [{"Name": "Batch", "Length": 10}],
+                          "Faults": {"Save": {"Return": false, "ErrorText": "Cannot save label file",
+                                              "ErrorDetail": "The disk is full."}})");
+    TfrmSetVariable dialog(nullptr, app);
+    dialog.resize(490, 520);
+    dialog.show();
+    pick(dialog, files);
+    child<QLineEdit>(&dialog, "edtVariable")->setText(QStringLiteral("Batch"));
+    child<QLineEdit>(&dialog, "edtNewLength")->setText(QStringLiteral("12"));
+    dialog.runButton()->click();
+
+    const QStringList log = lines(&dialog);
+    ASSERT_GT(log.size(), 12);
+    for (const QString &line : log)
+        EXPECT_FALSE(line.contains(u'\r') || line.contains(u'\n')) << line.toStdString();
+    const auto failed = std::find_if(log.begin(), log.end(), [](const QString &line) {
+        return line.contains(QStringLiteral("cannot be saved!")) && line.contains(QStringLiteral("The disk is full."));
+    });
+    EXPECT_NE(failed, log.end()) << "the error and its detail in one entry";
+
+    auto *box = child<QListWidget>(&dialog, "lsbFiles");
+    const QRect last = box->visualItemRect(box->item(box->count() - 1));
+    EXPECT_TRUE(box->viewport()->rect().contains(last.center())) << "the log is scrolled to its last line";
 }
 
 TEST_F(BatchDialogs, SetPrinterListsPrintersSortedWithTheDefaultSelected)

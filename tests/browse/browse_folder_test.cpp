@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -130,6 +132,68 @@ TEST_F(Picker, ConfirmOnlyWhileTheSelectionHasAPath)
     EXPECT_TRUE(shownWithout.isEmpty());
     EXPECT_TRUE(enabledWith);
     EXPECT_EQ(picker.Directory(), dir.file(QStringLiteral("does-not-exist")));
+}
+
+TEST_F(Picker, OpensAtTheStartFolderInViewOrElseAtHome)
+{
+    // Enough sibling folders that the start folder lies far below the top.
+    for (int i = 0; i < 60; ++i)
+        QDir().mkpath(dir.file(QStringLiteral("deep/sibling %1").arg(i, 2, 10, QLatin1Char('0'))));
+    const QString start = dir.file(QStringLiteral("deep/sibling 55"));
+    struct Case {
+        QString directory;
+        QString expected;
+    };
+    const Case cases[] = {{start, start}, {QString(), QDir::homePath()}, {dir.file(QStringLiteral("gone")), QDir::homePath()}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.directory.toStdString());
+        picker.setDirectory(c.directory);
+        QString selected;
+        bool inView = false, rootExpanded = false;
+        whenModal([&](QDialog *dialog) {
+            const PickerView view = viewOf(dialog);
+            // Until the folders above it are listed, as a user would wait.
+            for (int i = 0; c.expected == start && i < 200
+                            && view.model->rowCount(view.model->index(dir.file(QStringLiteral("deep")))) < 60;
+                 ++i)
+                QTest::qWait(10);
+            QTest::qWait(50);
+            selected = selectedPath(view);
+            const QRect shown = view.tree->visualRect(view.tree->currentIndex());
+            inView = shown.isValid() && view.tree->viewport()->rect().contains(shown.center());
+            rootExpanded = view.tree->isExpanded(view.model->index(QDir::rootPath()));
+            view.cancel->click();
+        });
+        picker.Execute();
+        EXPECT_EQ(selected, QDir::toNativeSeparators(c.expected));
+        EXPECT_TRUE(inView);
+        EXPECT_TRUE(rootExpanded);
+    }
+}
+
+TEST_F(Picker, APathTypedInTheFieldIsTheSelection)
+{
+    const QString deep = dir.file(QStringLiteral("A folder with quite a long name/and one more level below"));
+    picker.setDirectory(dir.file(QStringLiteral("start")));
+    bool enabledForMissing = true;
+    QString selectedForMissing = QStringLiteral("unset");
+    whenModal([&](QDialog *dialog) {
+        const PickerView view = viewOf(dialog);
+        auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("edtPath"));
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->text(), QDir::toNativeSeparators(dir.file(QStringLiteral("start"))));
+        field->selectAll();
+        QTest::keyClicks(field, dir.file(QStringLiteral("no such folder")));
+        enabledForMissing = view.confirm->isEnabled();
+        selectedForMissing = picker.selectedPath();
+        field->clear();
+        QTest::keyClicks(field, deep + QLatin1Char('/'));
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    ASSERT_TRUE(picker.Execute());
+    EXPECT_FALSE(enabledForMissing);
+    EXPECT_EQ(selectedForMissing, QString());
+    EXPECT_EQ(picker.Directory(), QDir::toNativeSeparators(deep));
 }
 
 TEST_F(Picker, PlacedOverTheForegroundWindowAQuarterDown)

@@ -171,6 +171,24 @@ TEST_F(CliTest, InfoGoesOnAfterALabelThatCannotBeOpenedAndEndsWithStatusOne)
     EXPECT_TRUE(result.out.contains(QStringLiteral("  Name:              ") + good));
 }
 
+TEST_F(CliTest, InfoNamesALabelWhoseReadingFailsAndGoesOn)
+{
+    const QString failing = dir.write(QStringLiteral("failing.lbl"),
+                                      R"({"SimulatedLabel": 1, "Faults": {"Objects": {"Raise": "Objects are gone"}}})");
+    const QString good = samplePath(QStringLiteral("asset_dots.lbl"));
+    for (const bool json : {false, true}) {
+        SCOPED_TRACE(json ? "json" : "text");
+        QStringList args{QStringLiteral("info")};
+        if (json)
+            args << QStringLiteral("--json");
+        const CliResult result = runCliCaptured(args + QStringList{failing, good});
+        EXPECT_EQ(result.status, CliFileErrors);
+        EXPECT_EQ(result.err, QStringLiteral("File \"%1\" cannot be read!\n\nObjects are gone\n").arg(failing));
+        EXPECT_TRUE(result.out.contains(good)) << result.out.toStdString();
+        EXPECT_FALSE(result.out.contains(failing));
+    }
+}
+
 TEST_F(CliTest, ExportVariablesWritesTheGridsExportInTheAskedOrder)
 {
     const QString label = samplePath(QStringLiteral("shipping_sscc.lbl"));

@@ -61,6 +61,10 @@ TEST(CliProcess, RunsWithoutADisplayAndReportsByExitStatus)
 
     // No designer installed at all is the same as asking for none.
     EXPECT_EQ(runProgram({QStringLiteral("info"), label}, QStringLiteral("none")).status, CliNoDesigner);
+    // A value the simulated designer does not know is refused, not taken for none.
+    const ProcessResult unknown = runProgram({QStringLiteral("info"), label}, QStringLiteral("6"));
+    EXPECT_EQ(unknown.status, CliUsage);
+    EXPECT_TRUE(unknown.err.startsWith("STROVEX_DESIGNER=\"6\" is not understood.")) << unknown.err.toStdString();
 
     const ProcessResult damaged = runProgram({QStringLiteral("info"), samplePath(QStringLiteral("damaged.lbl"))});
     EXPECT_EQ(damaged.status, CliFileErrors);

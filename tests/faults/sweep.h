@@ -5,8 +5,8 @@
 // checked by the operation's own test; here are the counting, the knobs and
 // the summary line.
 
-#include "app/error_boundary.h"
 #include "sim/sim_designer.h"
+#include "ui/error_boundary.h"
 
 #include <QApplication>
 #include <QFile>

@@ -4,21 +4,25 @@
 #include "inspect/label_info_page.h"
 #include "inspect/script_viewer.h"
 
-#include "app/error_boundary.h"
 #include "locale_scope.h"
 #include "sim_label.h"
+#include "ui/error_boundary.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -171,6 +175,71 @@ TEST_F(Pages, ObjectsCaptionsAndColumns)
     EXPECT_EQ(onePage.caption()->text(), QStringLiteral("Object information for 1 object:"));
 }
 
+TEST_F(Pages, LongAndMultiLineValuesStayReadableWithoutPushingColumnsAway)
+{
+    const QString address = QStringLiteral("line1\r\nline2\nline3");
+    const QString long600 = QString(600, u'W');
+    QJsonObject doc = fixture("objects.lbl");
+    QJsonArray objects = doc.value(QStringLiteral("Objects")).toArray();
+    QJsonObject title = objects.at(0).toObject();
+    title.insert(QStringLiteral("Contents"), address);
+    objects.replace(0, title);
+    QJsonObject code = objects.at(3).toObject();
+    code.insert(QStringLiteral("Contents"), long600);
+    objects.replace(3, code);
+    doc.insert(QStringLiteral("Objects"), objects);
+    const IQuillmark label = labels.open(doc);
+
+    ObjectsPage page;
+    page.resize(1400, 400);
+    page.show();
+    page.fill(label, label.Objects());
+    const GridModel &model = page.model();
+    const int contents = 3;
+    ASSERT_EQ(model.headerData(contents, Qt::Horizontal).toString(), QStringLiteral("Contents"));
+    // Rows by name: Code, Frame, Logo, Title.
+    const QModelIndex codeCell = model.index(0, contents);
+    const QModelIndex titleCell = model.index(3, contents);
+
+    // Drawn on one line with the breaks marked; the value itself is unchanged.
+    EXPECT_EQ(model.data(titleCell).toString(), QStringLiteral("line1 \u21B5 line2 \u21B5 line3"));
+    EXPECT_EQ(model.cellText(3, contents), address);
+    EXPECT_EQ(model.data(titleCell, Qt::ToolTipRole).toString(), address);
+    EXPECT_EQ(model.data(codeCell, Qt::ToolTipRole).toString(), long600);
+    EXPECT_FALSE(model.data(model.index(1, contents), Qt::ToolTipRole).isValid()) << "Frame has no contents";
+
+    // The long value is capped at half the view; every column stays in sight.
+    QTreeView *view = page.view();
+    const int viewport = view->viewport()->width();
+    EXPECT_LE(view->columnWidth(contents), viewport / 2);
+    QHeaderView *header = view->header();
+    EXPECT_LE(header->sectionPosition(model.columnCount() - 1) + header->sectionSize(model.columnCount() - 1), viewport)
+        << [&] {
+               std::string widths;
+               for (int c = 0; c < model.columnCount(); ++c)
+                   widths += std::to_string(view->columnWidth(c)) + " ";
+               return widths;
+           }();
+    // Had the long value not been there, the marked address would fit.
+    EXPECT_GE(view->columnWidth(contents),
+              std::min(viewport / 2, view->fontMetrics().horizontalAdvance(model.data(titleCell).toString())));
+
+    // The tooltip shows only where the cell cuts its text.
+    const auto tipAt = [&](const QModelIndex &index) {
+        QToolTip::hideText();
+        const QRect cell = view->visualRect(index);
+        QHelpEvent event(QEvent::ToolTip, cell.center(), view->viewport()->mapToGlobal(cell.center()));
+        QStyleOptionViewItem option;
+        option.initFrom(view);
+        option.rect = cell;
+        view->itemDelegate()->helpEvent(&event, view, option, index);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(model.index(0, 0)), QString()) << "a name that fits has no tooltip";
+    EXPECT_TRUE(tipAt(codeCell).contains(long600));
+    QToolTip::hideText();
+}
+
 TEST_F(Pages, EmptyOrFailedFillKeepsCaptionAndWidths)
 {
     const IQuillmark none = labels.open("objects.lbl", {{QStringLiteral("Objects"), QJsonArray()}});
@@ -309,6 +378,30 @@ TEST_F(Pages, DatabasePropertiesCloseOnEnter)
     EXPECT_TRUE(probe.seen());
 }
 
+TEST_F(Pages, LongSqlWrapsInsideTheBoxAndTakesTheCursor)
+{
+    QStringList columns;
+    for (int i = 1; i <= 60; ++i)
+        columns << QStringLiteral("COLUMN_%1").arg(i);
+    TDatabaseRow row;
+    row.SQL = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM ART");
+    TfrmDatabaseProperties dialog;
+    dialog.fill(row);
+    dialog.show();
+    auto *sql = child<CodeView>(&dialog, "smSQL");
+    EXPECT_EQ(sql->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(sql->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    const QTextBlock block = sql->document()->firstBlock();
+    ASSERT_NE(block.layout(), nullptr);
+    EXPECT_GT(block.layout()->lineCount(), 1) << "the SELECT wraps";
+    for (int i = 0; i < block.layout()->lineCount(); ++i)
+        EXPECT_LE(block.layout()->lineAt(i).naturalTextWidth(), sql->viewport()->width()) << i;
+    EXPECT_TRUE(sql->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    sql->setFocus();
+    QTest::keyClick(sql, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(sql->textCursor().position(), row.SQL.size());
+}
+
 TEST_F(Pages, FunctionDoubleClickOpensOnlyScripts)
 {
     const IQuillmark label = labels.open("databases_functions.lbl");
@@ -348,4 +441,72 @@ TEST_F(Pages, FunctionDoubleClickOpensOnlyScripts)
 TEST(CodeView, FixedPitchFont)
 {
     EXPECT_TRUE(QFontInfo(codeFont()).fixedPitch());
+}
+
+namespace {
+
+// One letter per character: S string, C comment, K keyword, N number, '.' plain.
+QString colourRuns(QSyntaxHighlighter &highlighter, QTextDocument &document, const QString &line)
+{
+    document.setPlainText(line);
+    highlighter.rehighlight();
+    QString runs(line.size(), u'.');
+    for (const QTextLayout::FormatRange &range : document.firstBlock().layout()->formats()) {
+        const QColor colour = range.format.foreground().color();
+        const QChar letter = colour == QColor(0xA0, 0x00, 0x00)   ? u'S'
+                             : colour == QColor(0x00, 0x80, 0x00) ? u'C'
+                             : colour == QColor(0x00, 0x00, 0x80) ? u'K'
+                             : colour == QColor(0x80, 0x00, 0x80) ? u'N'
+                                                                  : u'?';
+        for (int i = range.start; i < range.start + range.length && i < runs.size(); ++i)
+            runs[i] = letter;
+    }
+    return runs;
+}
+
+} // namespace
+
+TEST(CodeView, StringsAndCommentsWhicheverOpensFirst)
+{
+    struct Case {
+        const char *line;
+        const char *runs;
+    };
+    const Case vbScript[] = {
+        {R"(s = "Don't stack" & " pallets")", R"(....SSSSSSSSSSSSS...SSSSSSSSSS)"},
+        {R"(x = 1 ' say "hi")", R"(....N.CCCCCCCCCC)"},
+        {R"(s = "say ""hi"" now" ' done)", R"(....SSSSSSSSSSSSSSSS.CCCCCC)"},
+        {R"(s = "open)", R"(....SSSSS)"},
+        {R"(Rem a "quote")", R"(CCCCCCCCCCCCC)"},
+        {R"(Remark = 2)", R"(.........N)"},
+        {R"(If x Then)", R"(KK...KKKK)"},
+    };
+    const Case sql[] = {
+        {R"(SELECT 'a--b' AS x)", R"(KKKKKK.SSSSSS.KK..)"},
+        {R"(SELECT 1 -- it's)", R"(KKKKKK.N.CCCCCCC)"},
+        {R"(WHERE a = 'it''s' /* 'x' */ OR b)", R"(KKKKK.....SSSSSSS.CCCCCCCCC.KK..)"},
+        {R"(SELECT '/*' FROM t)", R"(KKKKKK.SSSS.KKKK..)"},
+    };
+    QTextDocument vbDocument;
+    VbScriptHighlighter vb(&vbDocument);
+    for (const Case &c : vbScript)
+        EXPECT_EQ(colourRuns(vb, vbDocument, QString::fromUtf8(c.line)), QString::fromUtf8(c.runs)) << c.line;
+    QTextDocument sqlDocument;
+    SqlHighlighter highlighter(&sqlDocument);
+    for (const Case &c : sql)
+        EXPECT_EQ(colourRuns(highlighter, sqlDocument, QString::fromUtf8(c.line)), QString::fromUtf8(c.runs)) << c.line;
+}
+
+TEST(CodeView, SqlBlockCommentsSpanLines)
+{
+    QTextDocument document;
+    SqlHighlighter highlighter(&document);
+    document.setPlainText(QStringLiteral("SELECT /* one\nit's two */ 'x'"));
+    highlighter.rehighlight();
+    const QTextBlock second = document.firstBlock().next();
+    QString runs(second.text().size(), u'.');
+    for (const QTextLayout::FormatRange &range : second.layout()->formats())
+        for (int i = range.start; i < range.start + range.length; ++i)
+            runs[i] = range.format.foreground().color() == QColor(0x00, 0x80, 0x00) ? u'C' : u'S';
+    EXPECT_EQ(runs, QStringLiteral("CCCCCCCCCCC.SSS"));
 }

@@ -1,6 +1,7 @@
 #include "memory_store.h"
 
 #include "app/app_fixture.h"
+#include "app/window_bounds.h"
 #include "platform/settings_store_file.h"
 #include "support/temp_dir.h"
 
@@ -48,8 +49,7 @@ protected:
 TEST_F(MainWindowSettingsTest, FirstRunOpensCentredAtTheDefaultSizeAndStoresFiveValues)
 {
     TfrmMain &w = start();
-    EXPECT_EQ(w.size(), QSize(441, 554));
-    EXPECT_EQ(w.pos(), centredAt(QSize(441, 554)));
+    EXPECT_EQ(w.frameGeometry(), QRect(centredAt(QSize(441, 554)), QSize(441, 554))) << "the outer size";
     const QPoint at = w.pos();
     EXPECT_FALSE(stored(u"Width")) << "nothing is written before the window goes";
     window.reset();
@@ -60,30 +60,37 @@ TEST_F(MainWindowSettingsTest, FirstRunOpensCentredAtTheDefaultSizeAndStoresFive
     EXPECT_EQ(stored(u"IsMaximized"), dword(0));
 }
 
-TEST_F(MainWindowSettingsTest, TheStoredPositionIsHonouredOnlyWhereTheWindowWouldShow)
+TEST_F(MainWindowSettingsTest, StoredBoundsAreFittedToTheScreenAndWhatWasShownIsStored)
 {
     struct Case {
         const char *what;
-        int left, top;
-        bool honoured;
+        int left, top, width, height;
+        QRect shown;
     };
     const QRect screen = available();
+    const auto centred = [](const QSize &size) { return QRect(centredAt(size), size); };
     const Case cases[] = {
-        {"on the screen", screen.left() + 30, screen.top() + 20, true},
-        {"title bar partly on the screen", screen.right() - 150, screen.top() + 20, true},
-        {"left of every screen", -1700, screen.top() + 20, false},
-        {"above every screen", screen.left() + 30, -1700, false},
-        {"no position stored", -1, -1, false},
-        {"only Top stored", -1, screen.top() + 20, false},
+        {"on the screen", screen.left() + 30, screen.top() + 20, 400, 300, {screen.left() + 30, screen.top() + 20, 400, 300}},
+        {"title bar partly on the screen", screen.right() - 150, screen.top() + 20, 400, 300,
+         {screen.right() - 399, screen.top() + 20, 400, 300}},
+        {"larger than the screen", screen.left() + 300, screen.top(), 100000, 100000, screen},
+        {"negative height", -1, -1, 500, -1, centred({500, kMinimumWindowSize.height()})},
+        {"left of every screen", -1700, screen.top() + 20, 400, 300, centred({400, 300})},
+        {"above every screen", screen.left() + 30, -1700, 400, 300, centred({400, 300})},
+        {"no position stored", -1, -1, 400, 300, centred({400, 300})},
+        {"only Top stored", -1, screen.top() + 20, 400, 300, centred({400, 300})},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        write({{u"Width", dword(300)}, {u"Height", dword(200)}, {u"Left", dword(std::uint32_t(c.left))},
-               {u"Top", dword(std::uint32_t(c.top))}});
+        write({{u"Width", dword(std::uint32_t(c.width))}, {u"Height", dword(std::uint32_t(c.height))},
+               {u"Left", dword(std::uint32_t(c.left))}, {u"Top", dword(std::uint32_t(c.top))}});
         TfrmMain &w = start();
-        EXPECT_EQ(w.size(), QSize(300, 200));
-        EXPECT_EQ(w.pos(), c.honoured ? QPoint(c.left, c.top) : centredAt(QSize(300, 200)));
+        EXPECT_EQ(w.frameGeometry(), c.shown);
         window.reset();
+        EXPECT_EQ(stored(u"Width"), dword(std::uint32_t(c.shown.width())));
+        EXPECT_EQ(stored(u"Height"), dword(std::uint32_t(c.shown.height())));
+        EXPECT_EQ(stored(u"Left"), dword(std::uint32_t(c.shown.left())));
+        EXPECT_EQ(stored(u"Top"), dword(std::uint32_t(c.shown.top())));
     }
 }
 
@@ -93,7 +100,7 @@ TEST_F(MainWindowSettingsTest, MaximizedOnExitStoresTheMaximizedSizeAndIsRestore
     w.showMaximized();
     QApplication::processEvents();
     ASSERT_TRUE(w.isMaximized());
-    const QSize maximized = w.size();
+    const QSize maximized = w.frameGeometry().size();
     ASSERT_NE(maximized, QSize(441, 554));
     window.reset();
     EXPECT_EQ(stored(u"Width"), dword(std::uint32_t(maximized.width())));
@@ -109,7 +116,7 @@ TEST_F(MainWindowSettingsTest, AValueOfTheWrongTypeIsSkippedAndTheWindowStillOpe
     TfrmMain &w = start();
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.connection());
-    EXPECT_EQ(w.size(), QSize(441, 300));
+    EXPECT_EQ(w.frameGeometry().size(), QSize(441, 300));
     window.reset();
     EXPECT_EQ(stored(u"Width"), dword(441)) << "the bad value is replaced at exit";
 }
@@ -124,10 +131,11 @@ TEST_F(MainWindowSettingsTest, ARunEndedForLackOfADesignerStillStoresTheBounds)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, QStringLiteral("Program requires Quillmark 5 or Quillmark 6 to be installed!"));
     window->resize(333, 222);
+    const QSize outer = window->frameGeometry().size();
     window->close();
     window.reset();
-    EXPECT_EQ(stored(u"Width"), dword(333));
-    EXPECT_EQ(stored(u"Height"), dword(222));
+    EXPECT_EQ(stored(u"Width"), dword(std::uint32_t(outer.width())));
+    EXPECT_EQ(stored(u"Height"), dword(std::uint32_t(outer.height())));
     EXPECT_EQ(stored(u"IsMaximized"), dword(0));
 }
 

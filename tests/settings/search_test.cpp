@@ -165,3 +165,26 @@ TEST_F(SearchTest, CtrlFOpensTheInputBoxWhileTheSearchMenuIsHidden)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SearchTest, TheWindowKeepsItsSizeAndTheFirstSearchGivesThePaneItsHeight)
+{
+    TfrmMain &w = start();
+    const QSize before = w.size();
+    ASSERT_EQ(w.frameGeometry().size(), QSize(441, 554));
+    w.setTextInput([](QWidget *, const QString &, const QString &) { return std::optional<QString>(QStringLiteral("Batch")); });
+    w.OpenLabelFile(label);
+    QApplication::processEvents();
+    EXPECT_EQ(w.size(), before) << "opening a label";
+    for (int i = 0; i < 2; ++i) {
+        window->findChild<QAction *>(QStringLiteral("actSearchFind"))->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(w.size(), before) << "search " << i;
+        EXPECT_EQ(results().height(), 216) << "search " << i;
+    }
+    EXPECT_LE(w.minimumSizeHint().height(), before.height());
+    EXPECT_LE(w.minimumSizeHint().width(), before.width());
+}
+
+} // namespace

@@ -893,6 +893,15 @@ TEST_F(Sim, RegistersAsTheDesignerTheEnvironmentAsksFor)
         sim::registerFromEnvironment(table);
         EXPECT_EQ(table.create(kProgIdVersion6) != nullptr, c.six);
         EXPECT_EQ(table.create(kProgIdVersion5) != nullptr, c.five);
+        EXPECT_TRUE(sim::designerChoiceError().isEmpty());
+    }
+    for (const char *unknown : {"6", "None"}) {
+        SCOPED_TRACE(unknown);
+        qputenv("STROVEX_DESIGNER", unknown);
+        InProcessServerTable table;
+        EXPECT_THROW(sim::registerFromEnvironment(table), sim::DesignerChoiceError);
+        EXPECT_TRUE(sim::designerChoiceError().contains(QStringLiteral("\"%1\"").arg(QLatin1String(unknown))))
+            << sim::designerChoiceError().toStdString();
     }
     if (wasSet)
         qputenv("STROVEX_DESIGNER", saved);

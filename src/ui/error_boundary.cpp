@@ -1,4 +1,4 @@
-#include "app/error_boundary.h"
+#include "ui/error_boundary.h"
 
 #include "automation/designer.h"
 
@@ -45,7 +45,7 @@ void showMessage(QWidget *parent, MessageKind kind, const QString &text)
     if (kind == MessageKind::Error)
         QMessageBox::critical(parent, title, text);
     else
-        QMessageBox::information(parent, title, text);
+        QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent).exec();
 }
 
 QString errorText(const std::exception_ptr &error)
