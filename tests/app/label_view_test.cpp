@@ -1,6 +1,7 @@
 #include "inspect/label_view.h"
 #include "app/error_boundary.h"
 #include "sim/sim_designer.h"
+#include "support/keyed_calls.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
@@ -11,6 +12,10 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QStackedWidget>
+#include <QTreeView>
+#include <QFileInfo>
+
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -213,5 +218,43 @@ TEST_F(LabelViewTest, PickingAnInformationTypeShowsItsPage)
     for (int i = 0; i < 8; ++i) {
         list->setCurrentRow(i);
         EXPECT_EQ(stack->currentWidget()->objectName(), QString::fromLatin1(pages[i]));
+    }
+}
+
+// With an out-of-process designer every call is a round trip: one load reads
+// each member of each object (the label, its lists, items and what they hand
+// out) at most once, however many pages show it.
+TEST_F(LabelViewTest, ALoadReadsEachMemberOfEachObjectOnce)
+{
+    const QString samples = QStringLiteral(STROVEX_SAMPLES_DIR "/");
+    const QString inspectFixtures = QStringLiteral(STROVEX_TEST_DATA_DIR "/../inspect/fixtures/");
+    const QString cases[] = {
+        fixture("box.lbl"),
+        fixture("blank.lbl"),
+        inspectFixtures + QStringLiteral("objects.lbl"),
+        inspectFixtures + QStringLiteral("variables.lbl"),
+        inspectFixtures + QStringLiteral("databases_functions.lbl"),
+        inspectFixtures + QStringLiteral("label_info.lbl"),
+        samples + QStringLiteral("product_paragraph.lbl"),
+        samples + QStringLiteral("pallet_inches.lbl"),
+        samples + QStringLiteral("shipping_sscc.lbl"),
+        samples + QStringLiteral("asset_dots.lbl"),
+        samples + QStringLiteral("database_scripts.lbl"),
+        samples + QStringLiteral("international.lbl"),
+    };
+    auto calls = std::make_shared<test::KeyedCalls>();
+    const QuillApp counted(test::keyedCalls(app.ref(), calls));
+    for (const QString &path : cases) {
+        SCOPED_TRACE(path.toStdString());
+        TLabelInfo view;
+        calls->reset();
+        ASSERT_TRUE(view.LoadLabel(counted, path)) << messages.join(u'|').toStdString();
+        const auto *objects = view.findChild<QTreeView *>(QStringLiteral("vstObjectInfo"));
+        std::printf("%-28s %3d objects: %5ld calls, %5ld distinct\n", qPrintable(QFileInfo(path).fileName()),
+                    objects->model()->rowCount(), calls->total, calls->distinct());
+        EXPECT_EQ(calls->total, calls->distinct());
+        for (const std::string &name : calls->repeated())
+            ADD_FAILURE() << "read again: " << name;
+        view.ReleaseLabel();
     }
 }
