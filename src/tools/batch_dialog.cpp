@@ -209,6 +209,10 @@ void TBatchDialog::setRunning(bool on)
                 disabledForRun_.push_back(child);
             }
         }
+        // A growing log is laid out again in every turn; measuring each line's
+        // text made that quadratic in the run's length. The lines are one
+        // text row each, so one size serves them all until the run ends.
+        lsbFiles->setUniformItemSizes(true);
         lblProgress->clear();
         btnStop->setEnabled(true);
         pnlRun->show();
@@ -218,6 +222,7 @@ void TBatchDialog::setRunning(bool on)
             child->setEnabled(true);
         disabledForRun_.clear();
         pnlRun->hide();
+        lsbFiles->setUniformItemSizes(false);
         if (runButtonOffAfterRun_)
             runButton_->setEnabled(false);
         runButtonOffAfterRun_ = false;
