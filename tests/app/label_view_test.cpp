@@ -258,3 +258,39 @@ TEST_F(LabelViewTest, ALoadReadsEachMemberOfEachObjectOnce)
         view.ReleaseLabel();
     }
 }
+
+// A load that lasts more than a moment names the page it is filling, in the
+// pages' order, and repaints meanwhile; the preview is still drawn once.
+TEST_F(LabelViewTest, ALongLoadShowsWhichPageItFills)
+{
+    TLabelInfo view;
+    view.resize(900, 700);
+    view.show();
+    QApplication::processEvents();
+    QStringList steps;
+    QObject::connect(&view, &TLabelInfo::loadStatusChanged, [&steps](const QString &step) {
+        if (steps.isEmpty() || steps.last() != step)
+            steps << step;
+    });
+    auto calls = std::make_shared<test::KeyedCalls>();
+    const QuillApp counted(test::keyedCalls(app.ref(), calls));
+    sim::Knobs slow;
+    slow.latencyUs = 10'000; // about 90 calls: close to a second
+    sim::setKnobs(slow);
+    ASSERT_TRUE(view.LoadLabel(counted, fixture("box.lbl")));
+    sim::setKnobs({});
+
+    const QStringList pages{QStringLiteral("Label Info"), QStringLiteral("Objects"), QStringLiteral("Variables"),
+                            QStringLiteral("Databases"), QStringLiteral("Functions"), QStringLiteral("Fonts"),
+                            QStringLiteral("Dependant Files"), QStringLiteral("Preview")};
+    ASSERT_FALSE(steps.isEmpty());
+    EXPECT_EQ(steps.last(), QStringLiteral("Loading box.lbl: Preview"));
+    qsizetype at = 0;
+    for (const QString &step : steps) {
+        const qsizetype page = pages.indexOf(step.section(QStringLiteral(": "), 1));
+        EXPECT_GE(page, at) << step.toStdString();
+        at = page;
+    }
+    for (const std::string &name : calls->repeated())
+        ADD_FAILURE() << "read again: " << name;
+}
