@@ -6,6 +6,7 @@
 //   STROVEX_SIM_LATENCY_US  latency of each designer call (default here: 50)
 
 #include "automation/designer.h"
+#include "batch_labels.h"
 #include "sim/sim_designer.h"
 #include "tools/batch_runs.h"
 #include "tools/find_files.h"
@@ -185,23 +186,9 @@ void reportOwnShare(benchmark::State &state, double own, double designer)
 
 void BM_SetVariableLength1000Labels(benchmark::State &state)
 {
-    strovex::sim::loadKnobsFromEnvironment();
-    strovex::sim::Knobs knobs = strovex::sim::knobs();
-    if (qEnvironmentVariableIsEmpty("STROVEX_SIM_LATENCY_US"))
-        knobs.latencyUs = 50;
-    strovex::sim::setKnobs(knobs);
-
+    strovex::bench::useBatchLatency();
     QTemporaryDir dir;
-    QStringList files;
-    for (int i = 0; i < 1000; ++i) {
-        const QString path = dir.filePath(QStringLiteral("label%1.lbl").arg(i));
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(R"({"SimulatedLabel": 1, "PrinterName": "Office",
-            "Variables": [{"Name": "Article", "Length": 12}, {"Name": "Batch", "Length": 10}, {"Name": "Lot", "Length": 6}],
-            "Objects": [{"Name": "Text1", "Kind": 300, "Contents": "Hello"}, {"Name": "Logo", "Kind": 303, "Contents": "logo.bmp"}]})");
-        files << path;
-    }
+    const QStringList files = strovex::bench::writeBatchLabels(dir, 1000);
 
     auto clock = std::make_shared<DesignerClock>();
     const strovex::QuillApp app(std::make_shared<TimedDispatch>(strovex::sim::createApplication(), clock));

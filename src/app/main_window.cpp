@@ -26,6 +26,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -332,6 +333,19 @@ void TfrmMain::OpenLabelFile(const QString &path)
     {
         BusyCursor busy;
         view->PrepareGrids();
+        // Shown only while a long load works.
+        connect(view, &TLabelInfo::loadStatusChanged, this, [this](const QString &step) {
+            statusBar()->show();
+            statusBar()->showMessage(step);
+        });
+        const struct HideStatus {
+            QMainWindow *window;
+            ~HideStatus()
+            {
+                if (QStatusBar *bar = window->findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly))
+                    bar->hide();
+            }
+        } hideStatus{this};
         loaded = view->LoadLabel(quillApp_, path);
     }
     refresh.done = true;

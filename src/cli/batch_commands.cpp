@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
+#include <csignal>
 #include <functional>
 #include <optional>
 
@@ -73,6 +74,31 @@ private:
     QElapsedTimer clock_;
 };
 
+// Ctrl+C during a run asks it to stop after the label in hand; outside a run
+// the previous handling (ending the program) stays.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    interrupted = 1;
+}
+
+class InterruptStopsRun {
+public:
+    InterruptStopsRun()
+    {
+        interrupted = 0;
+        previous_ = std::signal(SIGINT, onInterrupt);
+    }
+    ~InterruptStopsRun() { std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_); }
+    InterruptStopsRun(const InterruptStopsRun &) = delete;
+    InterruptStopsRun &operator=(const InterruptStopsRun &) = delete;
+    bool requested() const { return interrupted != 0; }
+
+private:
+    void (*previous_)(int) = SIG_DFL;
+};
+
 enum class Style { Annotate, Log };
 
 struct BatchRequest {
@@ -126,6 +152,9 @@ int runBatch(Context &context, const BatchRequest &request, Style style, const Q
     hooks.fileStarted = [&progress](int index, int total, const QString &path) {
         progress.fileStarted(index, total, path);
     };
+    const InterruptStopsRun interrupt;
+    bool stopped = false;
+    hooks.stopRequested = [&interrupt, &stopped] { return stopped = interrupt.requested(); };
 
     LinesReport report;
     std::optional<int> failure;
@@ -153,6 +182,8 @@ int runBatch(Context &context, const BatchRequest &request, Style style, const Q
         context.message(failureText);
         return *failure;
     }
+    if (stopped)
+        return CliStopped;
     if (request.dryRun)
         context.out << QStringLiteral("Dry run: %1 %2.").arg(count).arg(wouldWrite.arg(count == 1 ? QString()
                                                                                                  : QStringLiteral("s")))

@@ -13,6 +13,7 @@ enum CliStatus {
     CliFileErrors = 1,  // the run finished and at least one file reported an error
     CliUsage = 2,       // a usage or input error
     CliNoDesigner = 3,  // no designer, or a designer call failed outright and ended the run
+    CliStopped = 130,   // a batch run stopped by Ctrl+C (128 + SIGINT, as shells report it)
 };
 
 struct CliOptions {

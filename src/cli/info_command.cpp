@@ -142,11 +142,12 @@ void readContents(const IQuillmark &label, LabelContents &c)
     const IVariableList otherVariables = label.OtherVariables();
 
     ReadLabelInfo(label, c.info);
-    fillGrid(*c.objects, [&](auto &rows) { FillObjectRows(label, objects, rows); });
+    QStringList fontNames;
+    fillGrid(*c.objects, [&](auto &rows) { FillObjectRows(label, objects, rows, &fontNames); });
     fillGrid(*c.variables, [&](auto &rows) { FillVariableRows(variables, otherVariables, rows); });
     fillGrid(*c.databases, [&](auto &rows) { FillDatabaseRows(databases, rows); });
     fillGrid(*c.functions, [&](auto &rows) { FillFunctionRows(functions, rows); });
-    c.fonts = collectFonts(label);
+    c.fonts = collectFonts(fontNames);
     c.files = collectDependentFiles(label);
 }
 

@@ -222,9 +222,11 @@ ObjectsPage::ObjectsPage(QWidget *parent)
 {
 }
 
-void ObjectsPage::fill(const IQuillmark &label, const IObjectList &objects)
+void ObjectsPage::fill(const IQuillmark &label, const IObjectList &objects, QStringList *fontNames,
+                       std::optional<int> unitCode)
 {
-    showFill(model(), ObjectsCaption, [&](auto &rows) { FillObjectRows(label, objects, rows); });
+    showFill(model(), ObjectsCaption,
+             [&](auto &rows) { FillObjectRows(label, objects, rows, fontNames, unitCode); });
 }
 
 VariablesPage::VariablesPage(QWidget *parent)

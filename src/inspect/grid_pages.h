@@ -71,8 +71,10 @@ class ObjectsPage : public GridPage {
     Q_OBJECT
 public:
     explicit ObjectsPage(QWidget *parent = nullptr);
-    // FillObjects: throws AutomationError when a designer call fails.
-    void fill(const IQuillmark &label, const IObjectList &objects);
+    // FillObjects: throws AutomationError when a designer call fails. With
+    // `fontNames`, also gathers the Fonts page's names from the same reads.
+    void fill(const IQuillmark &label, const IObjectList &objects, QStringList *fontNames = nullptr,
+              std::optional<int> unitCode = {});
     ObjectGridModel &model() const { return static_cast<ObjectGridModel &>(*gridModel()); }
 
 };

@@ -33,29 +33,24 @@ QString ReadPrintSpeed(const IQuillmark &label)
     return tolerant([&] { return label.GetPrinterSetting(QStringLiteral("PRINTSPEED")); });
 }
 
-QString ReadSpeedUnit(const IQuillmark &label)
+QString ReadSpeedUnit(const IQuillmark &label, const QString &printerName)
 {
-    return tolerant([&] { return label.GetSpeedUnit(label.PrinterName()); });
+    return tolerant([&] { return label.GetSpeedUnit(printerName); });
 }
 
-QString ReadColumnOffset(const IQuillmark &label)
+QString ReadColumnOffset(const ILabelSettings &settings)
 {
-    return tolerant([&] { return label.Settings().ColumnOffset(); });
+    return tolerant([&] { return settings.ColumnOffset(); });
 }
 
-QString ReadRowOffset(const IQuillmark &label)
+QString ReadRowOffset(const ILabelSettings &settings)
 {
-    return tolerant([&] { return label.Settings().RowOffset(); });
+    return tolerant([&] { return settings.RowOffset(); });
 }
 
 QString ReadFormName(const IQuillmark &label)
 {
     return tolerant([&] { return label.FormName(); });
-}
-
-QString UnitName(const IQuillmark &label)
-{
-    return tolerant([&] { return UnitNameText(label.Settings().Unit()); });
 }
 
 bool DarknessNotAvailable(const QString &darknessValues)
@@ -64,32 +59,41 @@ bool DarknessNotAvailable(const QString &darknessValues)
     return joinCommaText(splitCommaText(darknessValues)) == QStringLiteral("\"Not Available\"");
 }
 
-QString ReadDarkness(const IQuillmark &label)
+QString ReadDarkness(const IQuillmark &label, const QString &printerName)
 {
-    if (DarknessNotAvailable(label.GetDarknessValues(label.PrinterName())))
+    if (DarknessNotAvailable(label.GetDarknessValues(printerName)))
         return QStringLiteral("N/A");
     return tolerant([&] { return label.GetPrinterSetting(QStringLiteral("PRINTDARKNESS")); });
 }
 
 void ReadLabelInfo(const IQuillmark &label, LabelInfoTexts &texts)
 {
+    // The settings object and the printer name are read once and shared by
+    // the fields that show them.
     texts.Name = label.FileName();
-    texts.Title = label.Settings().Title();
-    texts.Printer = label.PrinterName();
-    texts.Driver = GetPrinterDriverName(label.PrinterName());
+    const ILabelSettings settings = label.Settings();
+    texts.Title = settings.Title();
+    const QString printerName = label.PrinterName();
+    texts.Printer = printerName;
+    texts.Driver = GetPrinterDriverName(printerName);
     texts.PrinterPort = label.PrinterPort();
     texts.Version = QString::number(label.Version());
     texts.Speed = ReadPrintSpeed(label);
-    texts.SpeedUnit = ReadSpeedUnit(label);
-    texts.Darkness = ReadDarkness(label);
-    texts.Width = label.Settings().Width();
-    texts.Length = label.Settings().Length();
-    texts.ColumnOffset = ReadColumnOffset(label);
-    texts.RowOffset = ReadRowOffset(label);
+    texts.SpeedUnit = ReadSpeedUnit(label, printerName);
+    texts.Darkness = ReadDarkness(label, printerName);
+    texts.Width = settings.Width();
+    texts.Length = settings.Length();
+    texts.ColumnOffset = ReadColumnOffset(settings);
+    texts.RowOffset = ReadRowOffset(settings);
     texts.FormName = ReadFormName(label);
-    const QString unit = UnitName(label);
+    try {
+        texts.UnitCode = settings.Unit();
+    } catch (const std::exception &) {
+        // the unit captions stay empty
+    }
     texts.OriginalPrinter = label.OriginalPrinter();
-    texts.Unit = unit;
+    if (texts.UnitCode)
+        texts.Unit = UnitNameText(*texts.UnitCode);
 }
 
 std::vector<LabelInfoField> LabelInfoFields(const LabelInfoTexts &t)

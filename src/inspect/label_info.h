@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace strovex {
@@ -27,6 +28,8 @@ struct LabelInfoTexts {
     QString ColumnOffset;
     QString RowOffset;
     QString Unit; // the caption of length, width and both offsets
+    // The unit's code when it was read, for the Objects page's positions.
+    std::optional<int> UnitCode;
 };
 
 // One field of the page as it is shown: the caption above it (as the page
@@ -52,16 +55,15 @@ QString GetPrinterDriverName(const QString &printerName) noexcept;
 
 // Tolerant readers: any error gives an empty text.
 QString ReadPrintSpeed(const IQuillmark &label);
-QString ReadSpeedUnit(const IQuillmark &label);
-QString ReadColumnOffset(const IQuillmark &label);
-QString ReadRowOffset(const IQuillmark &label);
+QString ReadSpeedUnit(const IQuillmark &label, const QString &printerName);
+QString ReadColumnOffset(const ILabelSettings &settings);
+QString ReadRowOffset(const ILabelSettings &settings);
 QString ReadFormName(const IQuillmark &label);
-QString UnitName(const IQuillmark &label);
 
 // "N/A" when the printer's darkness values are exactly one item reading
 // Not Available; otherwise the printer's darkness setting, or empty when that
 // read fails. A failure reading the darkness values themselves throws.
-QString ReadDarkness(const IQuillmark &label);
+QString ReadDarkness(const IQuillmark &label, const QString &printerName);
 // The pure test of ReadDarkness on the darkness-values text.
 bool DarknessNotAvailable(const QString &darknessValues);
 

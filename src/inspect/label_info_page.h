@@ -18,7 +18,8 @@ public:
 
     // FillLabelInfo: shows what was read, also when a reading failed; the
     // failure (AutomationError) is passed on.
-    void fill(const IQuillmark &label);
+    // `read`, when given, receives what was read (also when a read fails).
+    void fill(const IQuillmark &label, LabelInfoTexts *read = nullptr);
     void showTexts(const LabelInfoTexts &texts);
 
     // "Opened in:" with the open time stays hidden until revealed.

@@ -13,18 +13,10 @@ void sortIgnoringCase(QStringList &list)
     });
 }
 
-QStringList collectFonts(const IQuillmark &label)
+QStringList collectFonts(const QStringList &fontNames)
 {
     QStringList fonts;
-    const int count = label.Objects().Count();
-    for (int i = 1; i <= count; ++i) {
-        const IObjectItem object = label.Objects().Item(i);
-        if (!object)
-            continue;
-        const int kind = object.Kind();
-        if (kind != 301 && kind != 309)
-            continue;
-        const QString font = object.FontName();
+    for (const QString &font : fontNames) {
         if (!font.isEmpty() && !fonts.contains(font, Qt::CaseInsensitive))
             fonts << font;
     }

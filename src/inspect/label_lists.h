@@ -8,10 +8,11 @@
 
 namespace strovex {
 
-// Font names of the text (301) and paragraph (309) objects, one entry per name
-// compared without regard to letter case (the first spelling stays), sorted
-// alphabetically ignoring case. The object list is fetched anew for every item.
-QStringList collectFonts(const IQuillmark &label);
+// The Fonts page from the font names of the text (301) and paragraph (309)
+// objects as FillObjectRows collects them: one entry per name compared without
+// regard to letter case (the first spelling stays), sorted alphabetically
+// ignoring case; empty names are left out.
+QStringList collectFonts(const QStringList &fontNames);
 
 // The non-empty items of GetDependentFiles(0) as comma text, sorted
 // alphabetically ignoring case; duplicates stay.

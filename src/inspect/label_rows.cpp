@@ -1,6 +1,7 @@
 #include "inspect/label_rows.h"
 
 #include "inspect/label_info.h"
+#include "inspect/load_status.h"
 #include "inspect/measure.h"
 #include "inspect/value_tables.h"
 
@@ -19,10 +20,26 @@ QString countCaption(int count, const char *what, const char *one, const char *m
 
 } // namespace
 
-void FillObjectRows(const IQuillmark &label, const IObjectList &objects, std::vector<TObjectRow> &rows)
+void FillObjectRows(const IQuillmark &label, const IObjectList &objects, std::vector<TObjectRow> &rows,
+                    QStringList *fontNames, std::optional<int> knownUnitCode)
 {
-    const QString unitText = UnitName(label);
-    const int unitCode = label.Settings().Unit();
+    // One read of the unit serves the unit text and the conversion. The unit
+    // text tolerates a failing read (it stays empty); the conversion cannot do
+    // without the code, so only then is it read again, and a second failure
+    // ends the fill.
+    int unitCode = 0;
+    QString unitText;
+    if (knownUnitCode) {
+        unitCode = *knownUnitCode;
+        unitText = UnitNameText(unitCode);
+    } else {
+        try {
+            unitCode = label.Settings().Unit();
+            unitText = UnitNameText(unitCode);
+        } catch (const std::exception &) {
+            unitCode = label.Settings().Unit();
+        }
+    }
     const int hRes = label.HorizontalResolution();
     const int vRes = label.VerticalResolution();
     if (objects.isNull())
@@ -32,6 +49,7 @@ void FillObjectRows(const IQuillmark &label, const IObjectList &objects, std::ve
         const IObjectItem object = objects.Item(i);
         if (object.isNull())
             continue;
+        LoadStatus::tick();
         TObjectRow &row = rows.emplace_back();
         row.Name = object.Name();
         row.Left = PositionText(ConvertMeasure(object.Left(), unitCode, hRes), unitText);
@@ -40,9 +58,15 @@ void FillObjectRows(const IQuillmark &label, const IObjectList &objects, std::ve
         row.Locked = YesNoText(object.Locked());
         if (const IVar variable = object.Variable(); !variable.isNull())
             row.Variable = variable.Name();
-        row.Type = ObjectKindText(object.Kind());
-        row.Contents = ObjectContentsText(object);
-        row.AdditionalInfo = ObjectAdditionalInfo(object);
+        const int kind = object.Kind();
+        row.Type = ObjectKindText(kind);
+        const ObjectMembers members = ReadObjectMembers(object, kind);
+        row.Contents = ObjectContentsText(members);
+        row.AdditionalInfo = ObjectAdditionalInfo(members);
+        if (fontNames) {
+            if (QString font = ListedFontName(members); !font.isEmpty())
+                *fontNames << font;
+        }
     }
 }
 
@@ -55,6 +79,7 @@ static void fillVariableList(const IVariableList &list, bool skipUnnamed, std::v
         const IVar variable = list.Item(i);
         if (variable.isNull())
             continue;
+        LoadStatus::tick();
         const QString name = variable.Name();
         if (skipUnnamed && name.isEmpty())
             continue;
@@ -92,6 +117,7 @@ void FillDatabaseRows(const IDatabaseList &databases, std::vector<TDatabaseRow> 
         const IDatabaseItem database = databases.Item(i);
         if (database.isNull())
             continue;
+        LoadStatus::tick();
         TDatabaseRow &row = rows.emplace_back();
         row.Name = database.Name();
         row.Description = database.Description();
@@ -123,6 +149,7 @@ void FillFunctionRows(const IFunctionList &functions, std::vector<TFunctionRow> 
         const IFunctionItem function = functions.Item(i);
         if (function.isNull())
             continue;
+        LoadStatus::tick();
         const QString name = function.Name();
         if (name.isEmpty())
             continue;

@@ -11,8 +11,10 @@
 #include "inspect/grid_model.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace strovex {
@@ -64,8 +66,13 @@ struct TFunctionRow {
     bool IsUsed = false;
 };
 
-// Reads the label's unit and resolutions first, then every object.
-void FillObjectRows(const IQuillmark &label, const IObjectList &objects, std::vector<TObjectRow> &rows);
+// Reads the label's unit (unless `unitCode` brings it, as the Label Info page
+// read it) and resolutions first, then every object, each member once. With
+// `fontNames`, the font names of the text and paragraph objects are appended
+// to it in object order (see collectFonts), so the Fonts page needs no walk of
+// its own.
+void FillObjectRows(const IQuillmark &label, const IObjectList &objects, std::vector<TObjectRow> &rows,
+                    QStringList *fontNames = nullptr, std::optional<int> unitCode = {});
 // Both lists in order; variables without a name are skipped in the first list only.
 void FillVariableRows(const IVariableList &variables, const IVariableList &otherVariables,
                       std::vector<TVariableRow> &rows);

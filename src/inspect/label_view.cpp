@@ -3,9 +3,11 @@
 #include "inspect/grid_pages.h"
 #include "inspect/label_info_page.h"
 #include "inspect/label_lists.h"
+#include "inspect/load_status.h"
 #include "platform/platform_info.h"
 #include "ui/error_boundary.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
@@ -30,6 +32,11 @@ struct FileRemover {
     QString path;
     ~FileRemover() { QFile::remove(path); }
 };
+
+QString loadStep(const QString &path, const char *page)
+{
+    return QStringLiteral("Loading %1: %2").arg(QFileInfo(path).fileName(), QString::fromLatin1(page));
+}
 
 QWidget *captionedPage(const QString &objectName, const QString &caption, QWidget *content)
 {
@@ -139,6 +146,17 @@ void TLabelInfo::PrepareGrids()
 
 bool TLabelInfo::LoadLabel(const QuillApp &connection, const QString &path)
 try {
+    // A long load shows which page it fills and lets the window repaint, but
+    // takes no input: nothing may close or reload this view half-way.
+    loading_ = true;
+    const struct Loading {
+        bool &flag;
+        ~Loading() { flag = false; }
+    } loading{loading_};
+    const LoadStatus status([this](const QString &step) {
+        emit loadStatusChanged(step);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
     showPage(0);
     QElapsedTimer clock;
     clock.start();
@@ -148,22 +166,34 @@ try {
                     QStringLiteral("File \"%1\" cannot be opened!\r\n\r\n").arg(path) + connection.LastErrorText());
         return false;
     }
-    fileName_ = label_.FileName();
     variables_ = label_.Variables();
     objects_ = label_.Objects();
     databases_ = label_.Databases();
     functions_ = label_.Functions();
     otherVariables_ = label_.OtherVariables();
 
-    labelInfoPage_->fill(label_);
-    objectsPage_->fill(label_, objects_);
+    // The pages share what one of them read: the file name and unit from the
+    // Label Info page, the font names from the objects' walk.
+    LabelInfoTexts info;
+    LoadStatus::step(loadStep(path, "Label Info"));
+    labelInfoPage_->fill(label_, &info);
+    fileName_ = info.Name;
+    QStringList fontNames;
+    LoadStatus::step(loadStep(path, "Objects"));
+    objectsPage_->fill(label_, objects_, &fontNames, info.UnitCode);
+    LoadStatus::step(loadStep(path, "Variables"));
     variablesPage_->fill(variables_, otherVariables_);
+    LoadStatus::step(loadStep(path, "Databases"));
     databasesPage_->fill(databases_);
+    LoadStatus::step(loadStep(path, "Functions"));
     functionsPage_->fill(functions_);
-    FillFonts();
+    LoadStatus::step(loadStep(path, "Fonts"));
+    FillFonts(fontNames);
+    LoadStatus::step(loadStep(path, "Dependant Files"));
     FillDependentFiles();
 
     const qint64 t1 = clock.elapsed();
+    LoadStatus::step(loadStep(path, "Preview"));
     RefreshPreview();
     const qint64 t2 = clock.elapsed();
     labelInfoPage_->setOpenTime(QStringLiteral("%1 (%2)").arg(t1).arg(t2));
@@ -212,12 +242,10 @@ void TLabelInfo::RevealOpenTime()
     labelInfoPage_->revealOpenTime();
 }
 
-void TLabelInfo::FillFonts()
+void TLabelInfo::FillFonts(const QStringList &fontNames)
 {
-    if (!label_)
-        return;
     tlsbFonts_->clear();
-    tlsbFonts_->addItems(collectFonts(label_));
+    tlsbFonts_->addItems(collectFonts(fontNames));
 }
 
 void TLabelInfo::FillDependentFiles()
@@ -230,7 +258,8 @@ void TLabelInfo::FillDependentFiles()
 
 bool TLabelInfo::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == imgLabelPreview_ && event->type() == QEvent::Resize && label_) {
+    // During a load the preview is drawn once, at its end.
+    if (watched == imgLabelPreview_ && event->type() == QEvent::Resize && label_ && !loading_) {
         // Inside a layout pass: the failure is reported once the event is done,
         // and once only while every resize step fails the same way. The last
         // picture drawn stays.

@@ -58,11 +58,16 @@ public:
     DatabasesPage *databasesPage() const { return databasesPage_; }
     FunctionsPage *functionsPage() const { return functionsPage_; }
 
+signals:
+    // A load that lasts more than a moment: which page it is filling now
+    // ("Loading box.lbl: Objects"). The window repaints after each.
+    void loadStatusChanged(const QString &step);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FillFonts();
+    void FillFonts(const QStringList &fontNames);
     void FillDependentFiles();
     void showPage(int index);
 
@@ -75,6 +80,7 @@ private:
     QString fileName_;
     // The preview failure last reported, until a picture is drawn again.
     QString previewFailure_;
+    bool loading_ = false;
 
     QListWidget *tlsbInfoType_ = nullptr;
     QStackedWidget *tpgcInfo_ = nullptr;

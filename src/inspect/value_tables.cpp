@@ -115,15 +115,49 @@ QString FunctionKindText(const IFunctionItem &function)
     return FunctionKindText(kind, kind == kExternalFunction ? function.KindName() : QString());
 }
 
-QString ObjectContentsText(const IObjectItem &object)
+ObjectMembers ReadObjectMembers(const IObjectItem &object)
 {
-    switch (object.Kind()) {
+    return ReadObjectMembers(object, object.Kind());
+}
+
+ObjectMembers ReadObjectMembers(const IObjectItem &object, int kind)
+{
+    ObjectMembers m;
+    m.Kind = kind;
+    switch (kind) {
+    case kText:
+    case kParagraph:
+        m.Contents = object.Contents();
+        m.FontSize = object.FontSize();
+        m.Italic = object.Italic();
+        m.Bold = object.Bold();
+        m.Underline = object.Underline();
+        m.Strikeout = object.Strikeout();
+        m.FontName = object.FontName();
+        break;
+    case kBarcode:
+        m.Contents = object.Contents();
+        m.FontName = object.FontName();
+        break;
+    case kRtf:
+    case kGraphics:
+        m.Contents = object.Contents();
+        break;
+    default:
+        break;
+    }
+    return m;
+}
+
+QString ObjectContentsText(const ObjectMembers &object)
+{
+    switch (object.Kind) {
     case kText:
     case kBarcode:
-        return object.Contents();
+        return object.Contents;
     case kParagraph:
     case kRtf: {
-        QString head = object.Contents().left(50);
+        QString head = object.Contents.left(50);
         // Never leave half of a surrogate pair at the cut.
         if (!head.isEmpty() && head.back().isHighSurrogate())
             head.chop(1);
@@ -157,39 +191,39 @@ QString FontStyleText(bool italic, bool bold, bool underline, bool strikeout)
     return words.join(QStringLiteral(", "));
 }
 
-QString ObjectFontText(const IObjectItem &object)
+QString ObjectFontText(const ObjectMembers &object)
 {
-    const int kind = object.Kind();
+    const int kind = object.Kind;
     if (kind != kText && kind != kParagraph)
         return {};
-    const QString size = FontSizeText(object.FontSize());
-    const bool italic = object.Italic();
-    const bool bold = object.Bold();
-    const bool underline = object.Underline();
-    const bool strikeout = object.Strikeout();
-    const QString style = FontStyleText(italic, bold, underline, strikeout);
-    const QString name = object.FontName();
+    const QString size = FontSizeText(object.FontSize);
+    const QString style = FontStyleText(object.Italic, object.Bold, object.Underline, object.Strikeout);
     const QString separator = kind == kText ? QStringLiteral("; ") : QStringLiteral(", ");
-    QString result = name + separator + size;
+    QString result = object.FontName + separator + size;
     if (!style.isEmpty())
         result += separator + style;
     return result;
 }
 
-QString ObjectAdditionalInfo(const IObjectItem &object)
+QString ObjectAdditionalInfo(const ObjectMembers &object)
 {
-    switch (object.Kind()) {
+    switch (object.Kind) {
     case kText:
     case kParagraph:
     case kRtf:
         return ObjectFontText(object);
     case kGraphics:
-        return object.Contents();
+        return object.Contents;
     case kBarcode:
-        return object.FontName();
+        return object.FontName;
     default:
         return {};
     }
+}
+
+QString ListedFontName(const ObjectMembers &object)
+{
+    return object.Kind == kText || object.Kind == kParagraph ? object.FontName : QString();
 }
 
 QString JoinVariableNames(const IVariableList &list)

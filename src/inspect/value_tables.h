@@ -30,21 +30,42 @@ QString ExternalFunctionKindText(const QString &kindName);
 // Reads Kind, and KindName only for kind 9.
 QString FunctionKindText(const IFunctionItem &function);
 
+// The members of one object that its row, its additional information and the
+// Fonts page show. Kind is read first; the others only for the kinds that show
+// them, each once: with an out-of-process designer every read is a round trip.
+//   Text, Paragraph: Contents, FontName, FontSize, Italic, Bold, Underline, Strikeout
+//   Barcode: Contents, FontName;  RTF, Graphics: Contents;  other kinds: nothing more
+struct ObjectMembers {
+    int Kind = 0;
+    QString Contents;
+    QString FontName;
+    int FontSize = 0;
+    bool Italic = false;
+    bool Bold = false;
+    bool Underline = false;
+    bool Strikeout = false;
+};
+ObjectMembers ReadObjectMembers(const IObjectItem &object);
+// The same for a caller that has read Kind already.
+ObjectMembers ReadObjectMembers(const IObjectItem &object, int kind);
+
 // Text and Barcode: Contents; Paragraph and RTF: its first 50 characters and
 // "..."; any other kind: empty.
-QString ObjectContentsText(const IObjectItem &object);
+QString ObjectContentsText(const ObjectMembers &object);
 
 // Font of a Text or Paragraph object, e.g. "Arial; 12 pt; Italic, Bold" (Text)
 // or "Arial, 12 pt, Italic, Bold" (Paragraph); empty for other kinds. Decimal
 // sizes use the default locale's decimal separator.
-QString ObjectFontText(const IObjectItem &object);
-// The pure part of ObjectFontText, for callers that already hold the values.
+QString ObjectFontText(const ObjectMembers &object);
 QString FontSizeText(int tenthsOfPoint);
 QString FontStyleText(bool italic, bool bold, bool underline, bool strikeout);
 
 // Text, Paragraph, RTF: ObjectFontText; Graphics: Contents (the picture path);
 // Barcode: FontName; any other kind: empty.
-QString ObjectAdditionalInfo(const IObjectItem &object);
+QString ObjectAdditionalInfo(const ObjectMembers &object);
+
+// The font name the Fonts page lists for this object: Text and Paragraph only.
+QString ListedFontName(const ObjectMembers &object);
 
 // The names of a variable list, each in double quotes, joined by ", ". Names
 // are taken as they are. A missing list gives an empty text; a missing item is

@@ -92,13 +92,11 @@ QStringList BuildCsvCommandFile(const LabelHandles &view)
     const QString reference = view.FLabel.FileName();
     const QString printer = view.FLabel.PrinterName();
 
+    // One walk feeds both lines.
     QString header = QStringLiteral("@Label, @Printer, @Quantity, @Skip, @IdenticalCopies, @NumberOfSets, @Port");
-    forEachPromptVariable(view.FVariables, [&header](const IVar &variable) {
-        header += QStringLiteral(", ") + quoted(variable.Name());
-    });
-
     QString data = quoted(reference) + QStringLiteral(", ") + quoted(printer) + QStringLiteral(", 1, 0, 1, 1, ");
-    forEachPromptVariable(view.FVariables, [&data](const IVar &variable) {
+    forEachPromptVariable(view.FVariables, [&header, &data](const IVar &variable) {
+        header += QStringLiteral(", ") + quoted(variable.Name());
         data += QStringLiteral(", ") + quoted(MakeSampleValue(variable));
     });
     return {header, data};
@@ -128,7 +126,7 @@ QStringList BuildDataFile(const LabelHandles &view)
     for (int i = 0; i < records.Count(); ++i) {
         const TVariable *record = records.Get(i);
         if (record && record->Kind() == 1 && record->PromptMode() != 2)
-            second += MakeSampleValue(record->Variable());
+            second += MakeSampleValue(record->DesignerLength(), record->DefaultValue(), record->InputFormat());
     }
     second += QStringLiteral("^^0000001");
     return {first, second};

@@ -3,6 +3,9 @@
 #include "output/save_file.h"
 #include "output/xml_text.h"
 
+#include <optional>
+#include <vector>
+
 namespace strovex {
 namespace {
 
@@ -41,13 +44,28 @@ QString dotLabel(const QString &name)
     return out;
 }
 
-int countOf(const IVariableList &list)
-{
-    return list.isNull() ? 0 : list.Count();
-}
+// Each list of the label is read once, each member of each item once: with an
+// out-of-process designer every read is a round trip, and the graphs name
+// every item twice (its node, then its links).
+struct NameList {
+    int count = 0;              // as the list reports it, missing items included
+    std::vector<QString> names; // of the items present, in order
+};
 
+struct ObjectNode {
+    QString name;
+    std::optional<QString> variable; // the name of the variable it shows
+};
+
+struct GroupedNode {
+    QString name;
+    NameList inputs;
+    NameList outputs;
+};
+
+// Reads the count once and visits the items present; returns the count.
 template<class List, class F>
-void forEachItem(const List &list, F &&visit)
+int forEachItem(const List &list, F &&visit)
 {
     const int count = list.Count();
     for (int index = 1; index <= count; ++index) {
@@ -55,29 +73,72 @@ void forEachItem(const List &list, F &&visit)
         if (!item.isNull())
             visit(item);
     }
+    return count;
+}
+
+template<class List>
+NameList readNames(const List &list)
+{
+    NameList result;
+    result.count = forEachItem(list, [&](const auto &item) { result.names.push_back(item.Name()); });
+    return result;
+}
+
+// A missing group list counts as empty.
+NameList readGroup(const IVariableList &list)
+{
+    return list.isNull() ? NameList{} : readNames(list);
+}
+
+template<class Node>
+struct NodeList {
+    int count = 0; // as the list reports it, missing items included
+    std::vector<Node> nodes;
+};
+
+NodeList<ObjectNode> readObjects(const IObjectList &objects)
+{
+    NodeList<ObjectNode> result;
+    result.count = forEachItem(objects, [&](const IObjectItem &object) {
+        ObjectNode &node = result.nodes.emplace_back();
+        node.name = object.Name();
+        if (const IVar variable = object.Variable(); !variable.isNull())
+            node.variable = variable.Name();
+    });
+    return result;
+}
+
+template<class List>
+NodeList<GroupedNode> readGrouped(const List &list)
+{
+    NodeList<GroupedNode> result;
+    result.count = forEachItem(list, [&](const auto &item) {
+        GroupedNode &node = result.nodes.emplace_back();
+        node.name = item.Name();
+        node.inputs = readGroup(item.InputVariables());
+        node.outputs = readGroup(item.OutputVariables());
+    });
+    return result;
 }
 
 const QString kIndent = QStringLiteral("    ");
 
 // The input and output groups of a function or database; `kindName` is "Func"
 // or "Db" followed by its identifier material, `node` its own node as written.
-template<class Item>
-void addGroups(QStringList &lines, const Item &item, const QString &kindName, const QString &node)
+void addGroups(QStringList &lines, const GroupedNode &item, const QString &kindName, const QString &node)
 {
-    const auto group = [&](const IVariableList &variables, const QString &prefix, const QString &label) {
-        if (countOf(variables) <= 0)
+    const auto group = [&](const NameList &variables, const QString &prefix, const QString &label) {
+        if (variables.count <= 0)
             return;
         const QString groupId = dotId(prefix + kindName);
         lines << kIndent + groupId + QStringLiteral(" [label=\"") + label
                      + QStringLiteral("\",shape=box,style=filled,color=lightgrey];");
         lines << kIndent + node + QStringLiteral(" -> ") + groupId + u';';
-        forEachItem(variables, [&](const IVar &variable) {
-            lines << kIndent + groupId + QStringLiteral(" -> ")
-                         + dotId(QStringLiteral("var") + MakeDotIdentifier(variable.Name())) + u';';
-        });
+        for (const QString &name : variables.names)
+            lines << kIndent + groupId + QStringLiteral(" -> ") + dotId(QStringLiteral("var") + MakeDotIdentifier(name)) + u';';
     };
-    group(item.InputVariables(), QStringLiteral("InputVariablesFor"), QStringLiteral("Input Variables"));
-    group(item.OutputVariables(), QStringLiteral("OutputVariablesFor"), QStringLiteral("Output Variables"));
+    group(item.inputs, QStringLiteral("InputVariablesFor"), QStringLiteral("Input Variables"));
+    group(item.outputs, QStringLiteral("OutputVariablesFor"), QStringLiteral("Output Variables"));
 }
 
 } // namespace
@@ -127,63 +188,58 @@ QStringList BuildDotGraph(const LabelHandles &view)
     const auto var = [](const QString &name) { return dotId(QStringLiteral("var") + MakeDotIdentifier(name)); };
     const auto obj = [](const QString &name) { return dotId(QStringLiteral("obj") + MakeDotIdentifier(name)); };
 
-    QStringList lines;
-    lines << QStringLiteral("digraph ") + dotId(MakeDotIdentifier(GraphName(view.FLabel.FileName()))) + u'{';
+    const QString fileName = view.FLabel.FileName();
+    const NameList variables = readNames(view.FVariables);
+    const NodeList<ObjectNode> objects = readObjects(view.FObjects);
+    const NodeList<GroupedNode> functions = readGrouped(view.FFunctions);
+    const NodeList<GroupedNode> databases = readGrouped(view.FDatabases);
 
-    if (view.FVariables.Count() > 0)
+    QStringList lines;
+    lines << QStringLiteral("digraph ") + dotId(MakeDotIdentifier(GraphName(fileName))) + u'{';
+
+    if (variables.count > 0)
         lines << QStringLiteral("    Variables [shape=box,style=filled,color=lightgrey];");
-    if (view.FObjects.Count() > 0)
+    if (objects.count > 0)
         lines << QStringLiteral("    Objects [shape=ellipse,style=filled,color=lightblue];");
-    if (view.FFunctions.Count() > 0)
+    if (functions.count > 0)
         lines << QStringLiteral("    Functions [shape=ellipse,style=filled,color=firebrick1];");
-    if (view.FDatabases.Count() > 0)
+    if (databases.count > 0)
         lines << QStringLiteral("    Databases [shape=box,style=filled,color=dodgerblue3];");
 
-    forEachItem(view.FVariables, [&](const IVar &variable) {
-        const QString name = variable.Name();
+    for (const QString &name : variables.names)
         lines << kIndent + var(name) + QStringLiteral(" [label=\"") + dotLabel(name)
                      + QStringLiteral("\",shape=box,style=filled,color=lightgrey];");
-    });
-    forEachItem(view.FObjects, [&](const IObjectItem &object) {
-        const QString name = object.Name();
-        lines << kIndent + obj(name) + QStringLiteral(" [label=\"") + dotLabel(name)
+    for (const ObjectNode &object : objects.nodes)
+        lines << kIndent + obj(object.name) + QStringLiteral(" [label=\"") + dotLabel(object.name)
                      + QStringLiteral("\",shape=ellipse,style=filled,color=lightblue];");
-    });
     // A function or database: its node, then its input and output variable groups.
-    const auto withGroups = [&](const auto &item, const QString &nodePrefix, const QString &groupPrefix,
+    const auto withGroups = [&](const GroupedNode &item, const QString &nodePrefix, const QString &groupPrefix,
                                 const QString &style) {
-        const QString name = item.Name();
-        const QString id = MakeDotIdentifier(name);
+        const QString id = MakeDotIdentifier(item.name);
         const QString node = dotId(nodePrefix + id);
-        lines << kIndent + node + QStringLiteral(" [label=\"") + dotLabel(name) + QStringLiteral("\",") + style
+        lines << kIndent + node + QStringLiteral(" [label=\"") + dotLabel(item.name) + QStringLiteral("\",") + style
                      + QStringLiteral("];");
         addGroups(lines, item, groupPrefix + id, node);
     };
-    forEachItem(view.FFunctions, [&](const IFunctionItem &function) {
+    for (const GroupedNode &function : functions.nodes)
         withGroups(function, QStringLiteral("func"), QStringLiteral("Func"),
                    QStringLiteral("shape=ellipse,style=filled,color=firebrick1"));
-    });
-    forEachItem(view.FDatabases, [&](const IDatabaseItem &database) {
+    for (const GroupedNode &database : databases.nodes)
         withGroups(database, QStringLiteral("db"), QStringLiteral("Db"),
                    QStringLiteral("shape=box,style=filled,color=dodgerblue3"));
-    });
 
-    forEachItem(view.FObjects, [&](const IObjectItem &object) {
-        const QString node = obj(object.Name());
+    for (const ObjectNode &object : objects.nodes) {
+        const QString node = obj(object.name);
         lines << QStringLiteral("    Objects -> ") + node + u';';
-        const IVar variable = object.Variable();
-        if (!variable.isNull())
-            lines << kIndent + node + QStringLiteral(" -> ") + var(variable.Name()) + u';';
-    });
-    forEachItem(view.FVariables, [&](const IVar &variable) {
-        lines << QStringLiteral("    Variables -> ") + var(variable.Name()) + u';';
-    });
-    forEachItem(view.FFunctions, [&](const IFunctionItem &function) {
-        lines << QStringLiteral("    Functions -> ") + dotId(QStringLiteral("func") + MakeDotIdentifier(function.Name())) + u';';
-    });
-    forEachItem(view.FDatabases, [&](const IDatabaseItem &database) {
-        lines << QStringLiteral("    Databases -> ") + dotId(QStringLiteral("db") + MakeDotIdentifier(database.Name())) + u';';
-    });
+        if (object.variable)
+            lines << kIndent + node + QStringLiteral(" -> ") + var(*object.variable) + u';';
+    }
+    for (const QString &name : variables.names)
+        lines << QStringLiteral("    Variables -> ") + var(name) + u';';
+    for (const GroupedNode &function : functions.nodes)
+        lines << QStringLiteral("    Functions -> ") + dotId(QStringLiteral("func") + MakeDotIdentifier(function.name)) + u';';
+    for (const GroupedNode &database : databases.nodes)
+        lines << QStringLiteral("    Databases -> ") + dotId(QStringLiteral("db") + MakeDotIdentifier(database.name)) + u';';
     lines << QStringLiteral("}");
     return lines;
 }
@@ -191,39 +247,34 @@ QStringList BuildDotGraph(const LabelHandles &view)
 QStringList BuildDgmlGraph(const LabelHandles &view)
 {
     const QString graph = xmlAttributeText(GraphName(view.FLabel.FileName()));
+    const NameList variables = readNames(view.FVariables);
+    const NodeList<ObjectNode> objects = readObjects(view.FObjects);
+    const NameList functions = readNames(view.FFunctions);
+
     QStringList lines;
     lines << QStringLiteral("<DirectedGraph xmlns=\"") + QString::fromUtf16(kDgmlNamespace) + QStringLiteral("\">");
     lines << QStringLiteral("  <Nodes>");
-    forEachItem(view.FVariables, [&](const IVar &variable) {
-        const QString name = xmlAttributeText(variable.Name());
-        lines << QStringLiteral("    <Node Id=\"var%1\" Label=\"%1\" Background=\"#FFFF0000\" />").arg(name);
-    });
-    forEachItem(view.FObjects, [&](const IObjectItem &object) {
-        const QString name = xmlAttributeText(object.Name());
-        lines << QStringLiteral("    <Node Id=\"obj%1\" Label=\"%1\" Background=\"#FF000080\" />").arg(name);
-    });
-    forEachItem(view.FFunctions, [&](const IFunctionItem &function) {
-        const QString name = xmlAttributeText(function.Name());
-        lines << QStringLiteral("    <Node Id=\"fnc%1\" Label=\"%1\" Background=\"#FF008000\" />").arg(name);
-    });
+    for (const QString &name : variables.names)
+        lines << QStringLiteral("    <Node Id=\"var%1\" Label=\"%1\" Background=\"#FFFF0000\" />").arg(xmlAttributeText(name));
+    for (const ObjectNode &object : objects.nodes)
+        lines << QStringLiteral("    <Node Id=\"obj%1\" Label=\"%1\" Background=\"#FF000080\" />").arg(xmlAttributeText(object.name));
+    for (const QString &name : functions.names)
+        lines << QStringLiteral("    <Node Id=\"fnc%1\" Label=\"%1\" Background=\"#FF008000\" />").arg(xmlAttributeText(name));
     lines << QStringLiteral("  </Nodes>");
     lines << QStringLiteral("  <Links>");
     for (const char *target : {"Objects", "Variables", "Databases", "Functions"})
         lines << QStringLiteral("    <Link Source=\"") + graph + QStringLiteral("\" Target=\"") + QLatin1String(target) + QStringLiteral("\" />");
-    forEachItem(view.FObjects, [&](const IObjectItem &object) {
-        const QString name = xmlAttributeText(object.Name());
+    for (const ObjectNode &object : objects.nodes) {
+        const QString name = xmlAttributeText(object.name);
         lines << QStringLiteral("    <Link Source=\"Objects\" Target=\"obj") + name + QStringLiteral("\" />");
-        const IVar variable = object.Variable();
-        if (!variable.isNull())
+        if (object.variable)
             lines << QStringLiteral("    <Link Source=\"obj") + name + QStringLiteral("\" Target=\"var")
-                         + xmlAttributeText(variable.Name()) + QStringLiteral("\" />");
-    });
-    forEachItem(view.FVariables, [&](const IVar &variable) {
-        lines << QStringLiteral("    <Link Source=\"Variables\" Target=\"var") + xmlAttributeText(variable.Name()) + QStringLiteral("\" />");
-    });
-    forEachItem(view.FFunctions, [&](const IFunctionItem &function) {
-        lines << QStringLiteral("    <Link Source=\"Functions\" Target=\"fnc") + xmlAttributeText(function.Name()) + QStringLiteral("\" />");
-    });
+                         + xmlAttributeText(*object.variable) + QStringLiteral("\" />");
+    }
+    for (const QString &name : variables.names)
+        lines << QStringLiteral("    <Link Source=\"Variables\" Target=\"var") + xmlAttributeText(name) + QStringLiteral("\" />");
+    for (const QString &name : functions.names)
+        lines << QStringLiteral("    <Link Source=\"Functions\" Target=\"fnc") + xmlAttributeText(name) + QStringLiteral("\" />");
     lines << QStringLiteral("  </Links>");
     lines << QStringLiteral("</DirectedGraph>");
     return lines;

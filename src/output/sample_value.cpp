@@ -49,7 +49,11 @@ QString MakeSampleValue(const IVar &variable)
     const int length = variable.Length();
     const QString defaultValue = variable.DefaultValue();
     const int inputFormat = variable.InputFormat();
+    return MakeSampleValue(length, defaultValue, inputFormat);
+}
 
+QString MakeSampleValue(int length, const QString &defaultValue, int inputFormat)
+{
     if (!defaultValue.isEmpty())
         return EscapeLineBreaks(defaultValue);
 

@@ -15,6 +15,8 @@ namespace strovex {
 // sample starts from a fresh seed taken from a high-resolution clock.
 // Throws AutomationError when a designer call fails.
 QString MakeSampleValue(const IVar &variable);
+// The same from values already read.
+QString MakeSampleValue(int length, const QString &defaultValue, int inputFormat);
 
 // CR becomes the two characters "\r", LF becomes "\n"; nothing else changes.
 QString EscapeLineBreaks(const QString &text);

@@ -3,13 +3,10 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace strovex {
-
-bool isPromptVariable(const IVar &variable)
-{
-    return variable.Kind() == 1 && variable.PromptMode() != 2;
-}
 
 void TVariable::Changed()
 {
@@ -51,22 +48,54 @@ void TVarList::FreeItems()
     items_.clear();
 }
 
-std::unique_ptr<TVariable> CreateVariableRecord(const IVar &variable)
+namespace {
+
+// The record of a variable whose Kind and PromptMode (for kind 1) were read.
+std::unique_ptr<TVariable> recordOf(const IVar &variable, int kind, int promptMode)
 {
-    if (variable.isNull() || !isPromptVariable(variable))
-        return nullptr;
     auto record = std::make_unique<TVariable>();
     record->SetVariable(variable);
     record->SetDefaultValue(variable.DefaultValue());
-    record->SetPromptMode(variable.PromptMode());
+    record->SetPromptMode(promptMode);
     record->SetInputFormat(variable.InputFormat());
     record->SetID(variable.ID());
     record->SetIsUsed(variable.IsUsed());
-    record->SetLength(std::uint16_t(std::uint32_t(variable.Length()) & 0xFFFFu));
+    const int length = variable.Length();
+    record->SetLength(std::uint16_t(std::uint32_t(length) & 0xFFFFu));
+    record->SetDesignerLength(length);
     record->SetName(variable.Name());
     record->SetPromptOrder(variable.PromptOrder());
-    record->SetKind(variable.Kind());
+    record->SetKind(kind);
     return record;
+}
+
+// Kind, then PromptMode only for kind 1; nullopt when not prompted.
+std::optional<std::pair<int, int>> promptKindAndMode(const IVar &variable)
+{
+    const int kind = variable.Kind();
+    if (kind != 1)
+        return std::nullopt;
+    const int promptMode = variable.PromptMode();
+    if (promptMode == 2)
+        return std::nullopt;
+    return std::pair{kind, promptMode};
+}
+
+} // namespace
+
+bool isPromptVariable(const IVar &variable)
+{
+    return promptKindAndMode(variable).has_value();
+}
+
+std::unique_ptr<TVariable> CreateVariableRecord(const IVar &variable)
+{
+    if (variable.isNull())
+        return nullptr;
+    const auto prompted = promptKindAndMode(variable);
+    if (!prompted)
+        return nullptr;
+    return recordOf(variable, prompted->first, prompted->second);
 }
 
 int CountPromptVariables(const IVariableList &variables)
@@ -83,22 +112,29 @@ int CountPromptVariables(const IVariableList &variables)
 
 void CollectLabelVariables(TVarList &list, const IQuillmark &label)
 {
-    if (CountPromptVariables(label.Variables()) == 0)
-        return;
-
     // Everything is built and sorted here first, so a failing designer call
     // leaves `list` as it was; the records built so far die with `found`.
+    // One walk reads each variable's members once; VariableMode once, when a
+    // prompted variable asks for it.
     TVarList found;
-    const int total = label.Variables().Count();
+    const IVariableList variables = label.Variables();
+    const int total = variables.Count();
+    std::optional<int> variableMode;
     for (int index = 1; index <= total; ++index) {
-        const IVar variable = label.Variables().Item(index);
+        const IVar variable = variables.Item(index);
         if (variable.isNull())
             continue;
-        if (label.VariableMode() == 1 && variable.Marked())
+        const auto prompted = promptKindAndMode(variable);
+        if (!prompted)
             continue;
-        if (auto record = CreateVariableRecord(variable))
-            found.Add(std::move(record));
+        if (!variableMode)
+            variableMode = label.VariableMode();
+        if (*variableMode == 1 && variable.Marked())
+            continue;
+        found.Add(recordOf(variable, prompted->first, prompted->second));
     }
+    if (found.Count() == 0)
+        return;
     found.Pack();
     found.Sort(CompareByPromptOrder);
 

@@ -33,6 +33,8 @@ public:
     std::int32_t ID() const { return FID; }
     bool IsUsed() const { return FIsUsed; }
     std::uint16_t Length() const { return FLength; }
+    // Length as the designer gave it, before the record's 16 bits cut it.
+    std::int32_t DesignerLength() const { return FDesignerLength; }
     // The designer's UTF-16 text unchanged, so distinct names stay distinct.
     const QString &Name() const { return FName; }
     const ChangeHandler &OnChange() const { return FOnChange; }
@@ -46,6 +48,7 @@ public:
     void SetID(std::int32_t value) { FID = value; }
     void SetIsUsed(bool value) { FIsUsed = value; }
     void SetLength(std::uint16_t value) { FLength = value; }
+    void SetDesignerLength(std::int32_t value) { FDesignerLength = value; }
     void SetName(const QString &value) { FName = value; }
     void SetOnChange(ChangeHandler value) { FOnChange = std::move(value); }
     void SetPromptOrder(std::int32_t value) { FPromptOrder = value; }
@@ -59,6 +62,7 @@ private:
     std::int32_t FID = 0;
     bool FIsUsed = false;
     std::uint16_t FLength = 0;
+    std::int32_t FDesignerLength = 0;
     QString FName;
     ChangeHandler FOnChange;
     std::int32_t FPromptOrder = 0;
@@ -94,7 +98,7 @@ private:
 };
 
 // A new record of `variable`, or nullptr when it is absent or not prompted.
-// Throws AutomationError when a designer call fails.
+// Each member is read once. Throws AutomationError when a designer call fails.
 std::unique_ptr<TVariable> CreateVariableRecord(const IVar &variable);
 
 // The number of prompted variables in `variables` (empty items skipped).

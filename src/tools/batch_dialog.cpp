@@ -5,13 +5,17 @@
 #include "tools/find_files.h"
 #include "ui/error_boundary.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -40,6 +44,47 @@ public:
 private:
     static QString oneRow(const QString &text) { return replaceLineBreaks(text, QStringLiteral(" ")); }
     QListWidget *box_;
+};
+
+// The "++" search's window: shown once a search lasts more than a moment,
+// with the folders read and the files found so far, and Stop. Modal, so the
+// dialog behind it takes no input while the search gets the event loop's turns.
+class SearchProgress {
+public:
+    explicit SearchProgress(QWidget *parent) : parent_(parent) { clock_.start(); }
+
+    bool update(int folders, int found)
+    {
+        if (clock_.elapsed() < kShowAfterMs)
+            return true;
+        if (!window_) {
+            window_ = std::make_unique<QProgressDialog>(parent_);
+            window_->setObjectName(QStringLiteral("dlgSearchProgress"));
+            window_->setWindowTitle(QStringLiteral("Searching for labels"));
+            window_->setCancelButtonText(QStringLiteral("Stop"));
+            window_->setRange(0, 0);
+            window_->setMinimumDuration(0);
+            window_->setWindowModality(Qt::WindowModal);
+            window_->setAutoClose(false);
+            window_->setAutoReset(false);
+            window_->show();
+            sinceTurn_.start();
+        } else if (sinceTurn_.elapsed() < kTurnEveryMs) {
+            return !window_->wasCanceled();
+        }
+        window_->setLabelText(QStringLiteral("Folders searched: %1\nLabels found: %2").arg(folders).arg(found));
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        sinceTurn_.restart();
+        return !window_->wasCanceled();
+    }
+
+private:
+    static constexpr qint64 kShowAfterMs = 400;
+    static constexpr qint64 kTurnEveryMs = 30;
+    QWidget *parent_;
+    QElapsedTimer clock_;
+    QElapsedTimer sinceTurn_;
+    std::unique_ptr<QProgressDialog> window_;
 };
 
 } // namespace
@@ -85,6 +130,20 @@ TBatchDialog::TBatchDialog(QWidget *parent, const QuillApp &connection, const Ba
     layout->addWidget(line);
 
     auto *buttons = new QHBoxLayout;
+    // While a run works: which label of how many, and Stop.
+    pnlRun = new QWidget(this);
+    pnlRun->setObjectName(QStringLiteral("pnlRun"));
+    auto *runRow = new QHBoxLayout(pnlRun);
+    runRow->setContentsMargins(0, 0, 0, 0);
+    lblProgress = new QLabel(pnlRun);
+    lblProgress->setObjectName(QStringLiteral("lblProgress"));
+    btnStop = new QPushButton(QStringLiteral("Stop"), pnlRun);
+    btnStop->setObjectName(QStringLiteral("btnStop"));
+    btnStop->setAutoDefault(false);
+    runRow->addWidget(lblProgress, 1);
+    runRow->addWidget(btnStop);
+    pnlRun->hide();
+    buttons->addWidget(pnlRun, 1);
     buttons->addStretch(1);
     runButton_ = new QPushButton(setup.runButtonText, this);
     runButton_->setObjectName(setup.runButtonName);
@@ -123,11 +182,104 @@ TBatchDialog::TBatchDialog(QWidget *parent, const QuillApp &connection, const Ba
 
     connect(sbAddFiles, &QToolButton::clicked, this, &TBatchDialog::sbAddFilesClick);
     connect(sbAddFilesFromFolders, &QToolButton::clicked, this, &TBatchDialog::sbAddFilesFromFoldersClick);
-    connect(runButton_, &QPushButton::clicked, this, [this] { runGuarded(this, [this] { runClicked(); }); });
+    connect(runButton_, &QPushButton::clicked, this, &TBatchDialog::runWithProgress);
+    connect(btnStop, &QPushButton::clicked, this, &TBatchDialog::requestStop);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 TBatchDialog::~TBatchDialog() = default;
+
+void TBatchDialog::runWithProgress()
+{
+    if (running_)
+        return;
+    setRunning(true);
+    runGuarded(this, [this] { runClicked(); });
+    setRunning(false);
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        QDialog::reject();
+    }
+}
+
+void TBatchDialog::setRunning(bool on)
+{
+    running_ = on;
+    stopRequested_ = false;
+    if (on) {
+        // Everything but Stop is shut while the event loop gets its turns
+        // between labels: a second run, a new file list or a changed
+        // parameter must not reach the run in hand.
+        disabledForRun_.clear();
+        for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (child != pnlRun && child->isEnabled()) {
+                child->setEnabled(false);
+                disabledForRun_.push_back(child);
+            }
+        }
+        // A growing log is laid out again in every turn; measuring each line's
+        // text made that quadratic in the run's length. The lines are one
+        // text row each, so one size serves them all until the run ends.
+        lsbFiles->setUniformItemSizes(true);
+        lblProgress->clear();
+        btnStop->setEnabled(true);
+        pnlRun->show();
+        btnStop->setFocus();
+    } else {
+        for (QWidget *child : disabledForRun_)
+            child->setEnabled(true);
+        disabledForRun_.clear();
+        pnlRun->hide();
+        lsbFiles->setUniformItemSizes(false);
+        if (runButtonOffAfterRun_)
+            runButton_->setEnabled(false);
+        runButtonOffAfterRun_ = false;
+    }
+}
+
+void TBatchDialog::keepRunButtonOffAfterRun()
+{
+    runButtonOffAfterRun_ = true;
+}
+
+void TBatchDialog::requestStop()
+{
+    if (!running_)
+        return;
+    stopRequested_ = true;
+    btnStop->setEnabled(false);
+    lblProgress->setText(lblProgress->text() + QStringLiteral(" - stopping after this label"));
+}
+
+RunHooks TBatchDialog::runHooks()
+{
+    RunHooks hooks;
+    hooks.fileStarted = [this](int index, int total, const QString &) {
+        if (!stopRequested_)
+            lblProgress->setText(QStringLiteral("Label %1 of %2").arg(index + 1).arg(total));
+        // The designer calls stay on this thread (the connection's); the
+        // window gets its turn between labels, never inside one.
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    };
+    hooks.stopRequested = [this] { return stopRequested_; };
+    return hooks;
+}
+
+void TBatchDialog::reject()
+{
+    if (!running_) {
+        QDialog::reject();
+        return;
+    }
+    // Closing mid-run would leave a label half done: stop first, then close.
+    const auto answer = QMessageBox::question(this, windowTitle(),
+                                              QStringLiteral("A run is working. Stop it after the current label and close?"),
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes && running_) {
+        requestStop();
+        closeAfterRun_ = true;
+    }
+}
 
 void TBatchDialog::addParameterRow(const QString &caption, QWidget *box)
 {
@@ -186,7 +338,11 @@ void TBatchDialog::sbAddFilesFromFoldersClick()
         if (!BrowseFolder->Execute())
             return;
         BusyCursor busy;
-        FindFiles(QStringLiteral("*.lbl"), BrowseFolder->Directory(), true, files_);
+        SearchProgress progress(this);
+        FindFilesOptions options;
+        options.progress = [&progress](int folders, int found) { return progress.update(folders, found); };
+        if (FindFiles(QStringLiteral("*.lbl"), BrowseFolder->Directory(), options, files_) < 0)
+            return; // stopped: the list stays as it was
         showFileList();
     });
     applyRunButtonRule();

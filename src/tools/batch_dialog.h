@@ -6,6 +6,7 @@
 // the shared folder picker, the error boundary) is here.
 
 #include "automation/designer.h"
+#include "tools/batch_runs.h"
 #include "tools/report_sink.h"
 
 #include <QDialog>
@@ -16,8 +17,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QFileDialog;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -51,6 +54,12 @@ public:
     using FileChooser = std::function<std::optional<QStringList>(QWidget *parent)>;
     void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
 
+    // True while a run works; only Stop takes input then.
+    bool running() const { return running_; }
+    QPushButton *stopButton() const { return btnStop; }
+    // Asks a working run to end after the label in hand.
+    void requestStop();
+
 protected:
     // The connection is borrowed from the main window and held until the dialog goes.
     TBatchDialog(QWidget *parent, const QuillApp &connection, const BatchDialogSetup &setup);
@@ -62,11 +71,19 @@ protected:
 
     const QuillApp &connection() const { return connection_; }
     ReportSink &report() { return *report_; }
+    // The hooks a run gets from the dialog: "Label i of n" and the event
+    // loop's turn before each label, and Stop.
+    RunHooks runHooks();
+    // The run button stays disabled once this run is over, however it ends.
+    void keepRunButtonOffAfterRun();
+    void reject() override;
     // Runs inside the error boundary: an exception ends the run, keeps the
     // report lines, and is shown to the user; the dialog stays open.
     virtual void runClicked() = 0;
 
 private:
+    void runWithProgress();
+    void setRunning(bool on);
     void sbAddFilesClick();
     void sbAddFilesFromFoldersClick();
     void browseForPath(QLineEdit *box);
@@ -80,6 +97,14 @@ private:
     QToolButton *sbAddFilesFromFolders = nullptr;
     QPushButton *runButton_ = nullptr;
     QPushButton *btnCancel = nullptr;
+    QPushButton *btnStop = nullptr;
+    QWidget *pnlRun = nullptr;
+    QLabel *lblProgress = nullptr;
+    bool running_ = false;
+    bool stopRequested_ = false;
+    bool closeAfterRun_ = false;
+    bool runButtonOffAfterRun_ = false;
+    std::vector<QWidget *> disabledForRun_;
     QFileDialog *odFiles = nullptr;
     TBrowseFolder *BrowseFolder = nullptr;
     QVBoxLayout *parameters_ = nullptr;

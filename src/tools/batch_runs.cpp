@@ -22,13 +22,23 @@ bool save(const IQuillmark &label, const RunHooks &hooks)
     return hooks.save ? hooks.save(label) : label.Save();
 }
 
-void started(const RunHooks &hooks, int index, int total, const QString &path)
+} // namespace
+
+QString StoppedLine(int done, int total)
+{
+    return QStringLiteral("Stopped by the user after %1 of %2 labels.").arg(done).arg(total);
+}
+
+bool startFile(const RunHooks &hooks, int index, int total, const QString &path, ReportSink &report)
 {
     if (hooks.fileStarted)
         hooks.fileStarted(index, total, path);
+    if (hooks.stopRequested && hooks.stopRequested()) {
+        report.append(StoppedLine(index, total));
+        return false;
+    }
+    return true;
 }
-
-} // namespace
 
 RunHooks dryRunHooks(int &count)
 {
@@ -71,7 +81,8 @@ void runSetPrinter(const QStringList &files, const QuillApp &app, const QString 
     report.reset(files);
     for (int i = 0; i < files.size(); ++i) {
         const QString &path = files[i];
-        started(hooks, i, int(files.size()), path);
+        if (!startFile(hooks, i, int(files.size()), path, report))
+            return;
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
             report.setLine(i, path + QStringLiteral(" - Error: Cannot open label."));
@@ -96,7 +107,8 @@ void runSetPaths(const QStringList &files, const QuillApp &app, const QString &o
     const QStringList copy = files;
     for (int index = 0; index < copy.size(); ++index) {
         const QString &path = copy[index];
-        started(hooks, index, int(copy.size()), path);
+        if (!startFile(hooks, index, int(copy.size()), path, report))
+            return;
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
             report.append(QStringLiteral("Error: Cannot open label.") + details(app));
@@ -105,9 +117,10 @@ void runSetPaths(const QStringList &files, const QuillApp &app, const QString &o
         report.append(QStringLiteral("Changing paths for graphics in \"%1\"").arg(path));
         bool changed = false;
         int graphics = 0;
-        const int count = label.Objects().Count();
+        const IObjectList objects = label.Objects();
+        const int count = objects.Count();
         for (int i = 1; i <= count; ++i) {
-            const IObjectItem object = label.Objects().Item(i);
+            const IObjectItem object = objects.Item(i);
             if (!object || object.Kind() != 303)
                 continue;
             ++graphics;
@@ -157,7 +170,8 @@ void runSetVariableLength(const QStringList &files, const QuillApp &app, const S
     const QStringList copy = files;
     for (int index = 0; index < copy.size(); ++index) {
         const QString &path = copy[index];
-        started(hooks, index, int(copy.size()), path);
+        if (!startFile(hooks, index, int(copy.size()), path, report))
+            return;
         report.append(QStringLiteral("Opening \"%1\"").arg(path));
         IQuillmark label = app.OpenLabel(path);
         if (!label) {

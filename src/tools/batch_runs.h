@@ -27,7 +27,18 @@ struct RunHooks {
     std::function<void(const QString &path, const QByteArray &bytes)> writeFile;
     // Told before the run starts on file `index` (0-based) of `total`.
     std::function<void(int index, int total, const QString &path)> fileStarted;
+    // Asked between labels (after fileStarted, before the label is opened):
+    // true ends the run there, so every label is untouched or fully done, and
+    // the report ends with StoppedLine.
+    std::function<bool()> stopRequested;
 };
+
+// The report's last line after a stop: `done` labels of `total` were done.
+QString StoppedLine(int done, int total);
+
+// Tells the hooks that file `index` of `total` starts; false when the run is
+// to stop before it (the stopped line is then in the report).
+bool startFile(const RunHooks &hooks, int index, int total, const QString &path, ReportSink &report);
 
 // A dry run: labels are opened and changed as usual, but every save and every
 // script file is only counted in `count` (which must outlive the hooks) and

@@ -9,6 +9,8 @@
 
 #include <exception>
 
+#include <optional>
+
 namespace strovex {
 namespace {
 
@@ -96,8 +98,8 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
         labels.insert(writtenKey(path));
     for (int i = 0; i < files.size(); ++i) {
         const QString &path = files[i];
-        if (hooks.fileStarted)
-            hooks.fileStarted(i, int(files.size()), path);
+        if (!startFile(hooks, i, int(files.size()), path, report))
+            return;
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
             report.setLine(i, path + QStringLiteral(" - Error: Cannot open label."));
@@ -105,6 +107,8 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
         }
         int saved = 0;
         QStringList skipped;
+        // Read once per label; only a failed read is tried again by the next function.
+        std::optional<QString> labelFileName;
         IFunctionList functions = label.Functions();
         const int count = functions.Count();
         for (int j = 1; j <= count; ++j) {
@@ -114,7 +118,9 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
             QString fileName, functionName, text;
             try {
                 functionName = function.Name();
-                fileName = scriptFileName(destination, label.FileName(), functionName);
+                if (!labelFileName)
+                    labelFileName = label.FileName();
+                fileName = scriptFileName(destination, *labelFileName, functionName);
                 if (FunctionKindText(function) == visualBasicScriptText()) {
                     const QString script = function.Script();
                     if (script.size() > 1)

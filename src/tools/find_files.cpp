@@ -77,6 +77,8 @@ public:
 private:
     int run(const std::u16string &folder)
     {
+        if (stopped_)
+            return 0;
         FolderId id;
         if (lister_.identity(folder, id.volume, id.index) && !visited_.insert(id).second)
             return 0;
@@ -96,6 +98,11 @@ private:
             }
         }
         entries = {};
+        found_ += int(files.size());
+        if (options_.progress && !options_.progress(++folders_, found_)) {
+            stopped_ = true;
+            return 0;
+        }
         std::sort(files.begin(), files.end(), nameLess);
         const QString prefix = QString::fromStdU16String(folder);
         for (const DirEntry &entry : files) {
@@ -122,6 +129,11 @@ private:
     QStringList &list_;
     bool pseudoAllowed_ = false;
     std::unordered_set<FolderId, FolderIdHash> visited_;
+    int folders_ = 0;
+    int found_ = 0;
+
+public:
+    bool stopped_ = false;
 };
 
 bool isDigit(char16_t c)
@@ -202,8 +214,14 @@ int compareNamesNaturally(QStringView a, QStringView b)
 
 int FindFiles(const QString &mask, const QString &folder, const FindFilesOptions &options, QStringList &list)
 {
+    const qsizetype before = list.size();
     Search search(directoryLister(), mask, options, list);
-    return search.start(toU16(folder));
+    const int count = search.start(toU16(folder));
+    if (search.stopped_) {
+        list.resize(before);
+        return -1;
+    }
+    return count;
 }
 
 DirectoryLister &directoryLister()

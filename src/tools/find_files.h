@@ -6,12 +6,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace strovex {
 
 struct FindFilesOptions {
     bool recursive = true; // also search every sub-folder, depth first
+    // Told after each folder is read, with the folders read and the files
+    // found so far; false stops the search, and FindFiles then leaves `list`
+    // as it was and returns -1 (a search is all or nothing).
+    std::function<bool(int folders, int files)> progress;
 };
 
 // Appends to `list` every regular file of `folder` (links to regular files
@@ -24,11 +29,13 @@ struct FindFilesOptions {
 // are not entered unless `folder` lies on one. Files already in `list` stay
 // and are not de-duplicated against. A folder that cannot be read contributes
 // nothing; never throws for file-system reasons. Returns the number of files
-// appended.
+// appended, or -1 when `options.progress` stopped it.
 int FindFiles(const QString &mask, const QString &folder, const FindFilesOptions &options, QStringList &list);
 inline int FindFiles(const QString &mask, const QString &folder, bool recursive, QStringList &list)
 {
-    return FindFiles(mask, folder, FindFilesOptions{recursive}, list);
+    FindFilesOptions options;
+    options.recursive = recursive;
+    return FindFiles(mask, folder, options, list);
 }
 
 // Case-insensitive wildcard match of a whole name ("*" any run, "?" one character).

@@ -20,7 +20,7 @@ TfrmGetScripts::TfrmGetScripts(QWidget *parent, const QuillApp &connection)
 void TfrmGetScripts::runClicked()
 {
     BusyCursor busy;
-    runExtractScripts(files(), connection(), edtPath->text(), report());
+    runExtractScripts(files(), connection(), edtPath->text(), report(), runHooks());
 }
 
 } // namespace strovex

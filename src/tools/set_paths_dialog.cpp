@@ -19,7 +19,7 @@ TfrmSetPaths::TfrmSetPaths(QWidget *parent, const QuillApp &connection)
 
 void TfrmSetPaths::runClicked()
 {
-    runSetPaths(files(), connection(), edtOldPath->text(), edtNewPath->text(), report());
+    runSetPaths(files(), connection(), edtOldPath->text(), edtNewPath->text(), report(), runHooks());
 }
 
 } // namespace strovex

@@ -58,7 +58,7 @@ void TfrmSetPrinter::FormShow()
 
 void TfrmSetPrinter::runClicked()
 {
-    runSetPrinter(files(), connection(), cmbPrinters->currentText(), report());
+    runSetPrinter(files(), connection(), cmbPrinters->currentText(), report(), runHooks());
 }
 
 } // namespace strovex

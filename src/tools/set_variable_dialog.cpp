@@ -26,11 +26,8 @@ void TfrmSetVariable::runClicked()
     if (!request)
         return;
     // Files must be added again before the next run, also after a run that failed.
-    struct DisableAfterRun {
-        QPushButton *button;
-        ~DisableAfterRun() { button->setEnabled(false); }
-    } disable{runButton()};
-    runSetVariableLength(files(), connection(), *request, report());
+    keepRunButtonOffAfterRun();
+    runSetVariableLength(files(), connection(), *request, report(), runHooks());
 }
 
 } // namespace strovex

@@ -1,4 +1,5 @@
 #include "inspect/label_lists.h"
+#include "inspect/label_rows.h"
 #include "sim/sim_designer.h"
 #include "support/temp_dir.h"
 
@@ -13,6 +14,14 @@ IQuillmark openFixture(const QuillApp &app, const QString &name)
     return app.OpenLabel(QStringLiteral(STROVEX_TEST_DATA_DIR "/fixtures/") + name);
 }
 
+QStringList fontsOf(const IQuillmark &label)
+{
+    std::vector<TObjectRow> rows;
+    QStringList fontNames;
+    FillObjectRows(label, label.Objects(), rows, &fontNames);
+    return collectFonts(fontNames);
+}
+
 } // namespace
 
 TEST(LabelLists, FontsOfTextAndParagraphObjectsOncePerNameFirstSpellingKept)
@@ -21,8 +30,8 @@ TEST(LabelLists, FontsOfTextAndParagraphObjectsOncePerNameFirstSpellingKept)
     const IQuillmark label = openFixture(app, QStringLiteral("box.lbl"));
     ASSERT_TRUE(label);
     // "Arial" and "arial" are one font; the frame's font is not a text font.
-    EXPECT_EQ(collectFonts(label), (QStringList{QStringLiteral("Arial"), QStringLiteral("Courier New")}));
-    EXPECT_TRUE(collectFonts(openFixture(app, QStringLiteral("blank.lbl"))).isEmpty());
+    EXPECT_EQ(fontsOf(label), (QStringList{QStringLiteral("Arial"), QStringLiteral("Courier New")}));
+    EXPECT_TRUE(fontsOf(openFixture(app, QStringLiteral("blank.lbl"))).isEmpty());
 }
 
 TEST(LabelLists, DependentFilesSplitAndSortedIgnoringCase)

@@ -1,5 +1,6 @@
 #include "inspect/label_view.h"
 #include "sim/sim_designer.h"
+#include "support/keyed_calls.h"
 #include "support/temp_dir.h"
 #include "ui/error_boundary.h"
 
@@ -11,6 +12,10 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QStackedWidget>
+#include <QTreeView>
+#include <QFileInfo>
+
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -214,4 +219,78 @@ TEST_F(LabelViewTest, PickingAnInformationTypeShowsItsPage)
         list->setCurrentRow(i);
         EXPECT_EQ(stack->currentWidget()->objectName(), QString::fromLatin1(pages[i]));
     }
+}
+
+// With an out-of-process designer every call is a round trip: one load reads
+// each member of each object (the label, its lists, items and what they hand
+// out) at most once, however many pages show it.
+TEST_F(LabelViewTest, ALoadReadsEachMemberOfEachObjectOnce)
+{
+    const QString samples = QStringLiteral(STROVEX_SAMPLES_DIR "/");
+    const QString inspectFixtures = QStringLiteral(STROVEX_TEST_DATA_DIR "/../inspect/fixtures/");
+    const QString cases[] = {
+        fixture("box.lbl"),
+        fixture("blank.lbl"),
+        inspectFixtures + QStringLiteral("objects.lbl"),
+        inspectFixtures + QStringLiteral("variables.lbl"),
+        inspectFixtures + QStringLiteral("databases_functions.lbl"),
+        inspectFixtures + QStringLiteral("label_info.lbl"),
+        samples + QStringLiteral("product_paragraph.lbl"),
+        samples + QStringLiteral("pallet_inches.lbl"),
+        samples + QStringLiteral("shipping_sscc.lbl"),
+        samples + QStringLiteral("asset_dots.lbl"),
+        samples + QStringLiteral("database_scripts.lbl"),
+        samples + QStringLiteral("international.lbl"),
+    };
+    auto calls = std::make_shared<test::KeyedCalls>();
+    const QuillApp counted(test::keyedCalls(app.ref(), calls));
+    for (const QString &path : cases) {
+        SCOPED_TRACE(path.toStdString());
+        TLabelInfo view;
+        calls->reset();
+        ASSERT_TRUE(view.LoadLabel(counted, path)) << messages.join(u'|').toStdString();
+        const auto *objects = view.findChild<QTreeView *>(QStringLiteral("vstObjectInfo"));
+        std::printf("%-28s %3d objects: %5ld calls, %5ld distinct\n", qPrintable(QFileInfo(path).fileName()),
+                    objects->model()->rowCount(), calls->total, calls->distinct());
+        EXPECT_EQ(calls->total, calls->distinct());
+        for (const std::string &name : calls->repeated())
+            ADD_FAILURE() << "read again: " << name;
+        view.ReleaseLabel();
+    }
+}
+
+// A load that lasts more than a moment names the page it is filling, in the
+// pages' order, and repaints meanwhile; the preview is still drawn once.
+TEST_F(LabelViewTest, ALongLoadShowsWhichPageItFills)
+{
+    TLabelInfo view;
+    view.resize(900, 700);
+    view.show();
+    QApplication::processEvents();
+    QStringList steps;
+    QObject::connect(&view, &TLabelInfo::loadStatusChanged, [&steps](const QString &step) {
+        if (steps.isEmpty() || steps.last() != step)
+            steps << step;
+    });
+    auto calls = std::make_shared<test::KeyedCalls>();
+    const QuillApp counted(test::keyedCalls(app.ref(), calls));
+    sim::Knobs slow;
+    slow.latencyUs = 10'000; // about 90 calls: close to a second
+    sim::setKnobs(slow);
+    ASSERT_TRUE(view.LoadLabel(counted, fixture("box.lbl")));
+    sim::setKnobs({});
+
+    const QStringList pages{QStringLiteral("Label Info"), QStringLiteral("Objects"), QStringLiteral("Variables"),
+                            QStringLiteral("Databases"), QStringLiteral("Functions"), QStringLiteral("Fonts"),
+                            QStringLiteral("Dependant Files"), QStringLiteral("Preview")};
+    ASSERT_FALSE(steps.isEmpty());
+    EXPECT_EQ(steps.last(), QStringLiteral("Loading box.lbl: Preview"));
+    qsizetype at = 0;
+    for (const QString &step : steps) {
+        const qsizetype page = pages.indexOf(step.section(QStringLiteral(": "), 1));
+        EXPECT_GE(page, at) << step.toStdString();
+        at = page;
+    }
+    for (const std::string &name : calls->repeated())
+        ADD_FAILURE() << "read again: " << name;
 }

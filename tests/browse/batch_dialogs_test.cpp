@@ -7,6 +7,7 @@
 #include "platform/printers.h"
 #include "sim/sim_designer.h"
 #include "support/temp_dir.h"
+#include "tools/find_files.h"
 #include "ui/error_boundary.h"
 #include "widget_helpers.h"
 
@@ -22,6 +23,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -363,4 +366,150 @@ TEST_F(BatchDialogs, ExtractScriptsWriteErrorIsShownAndTheCursorRestored)
                                               "this run. No script saved.")
                                    .arg(out + QStringLiteral("/l.F.vbs"))}));
     EXPECT_EQ(readAll(out + QStringLiteral("/l.F.vbs")), QByteArray("x\r\n"));
+}
+
+namespace {
+
+// Passes every call on; `onSave` hears each label's Save before it is made.
+class SaveWatch : public Dispatch {
+public:
+    SaveWatch(DispatchRef inner, std::function<void()> onSave, int depth = 0)
+        : inner_(std::move(inner)), onSave_(std::move(onSave)), depth_(depth)
+    {
+    }
+    Value invoke(int dispId, CallKind kind, std::span<const Value> args) override
+    {
+        if (depth_ == 1 && dispId == 3 && kind == CallKind::Method && onSave_)
+            onSave_();
+        Value result = inner_->invoke(dispId, kind, args);
+        if (const auto *object = std::get_if<DispatchRef>(&result); object && *object)
+            return Value(DispatchRef(std::make_shared<SaveWatch>(*object, onSave_, depth_ + 1)));
+        return result;
+    }
+
+private:
+    DispatchRef inner_;
+    std::function<void()> onSave_;
+    int depth_;
+};
+
+// Lists an endless chain of folders, slowly: a search that lasts until stopped.
+class SlowEndlessLister : public DirectoryLister {
+public:
+    bool list(const std::u16string &, std::vector<DirEntry> &out) override
+    {
+        QThread::msleep(2);
+        out.push_back({u"found.lbl"});
+        DirEntry sub{u"deeper"};
+        sub.isDirectory = true;
+        out.push_back(sub);
+        return true;
+    }
+    bool identity(const std::u16string &, std::uint64_t &volume, std::uint64_t &index) override
+    {
+        volume = 1;
+        index = ++next_;
+        return true;
+    }
+
+private:
+    std::uint64_t next_ = 0;
+};
+
+} // namespace
+
+// Stop while label 3 of 10 is saved: the run ends after it, every other input
+// was shut while it worked, and the dialog is ready again afterwards.
+TEST_F(BatchDialogs, StopEndsTheRunAfterTheLabelInHand)
+{
+    QStringList files;
+    for (int i = 1; i <= 10; ++i)
+        files << label(QStringLiteral("l%1.lbl").arg(i), R"(, "PrinterName": "Old")");
+    int saves = 0;
+    QStringList seen;
+    std::unique_ptr<TfrmSetPrinter> dialog;
+    const QuillApp watched(std::make_shared<SaveWatch>(app.ref(), [&] {
+        if (++saves != 3)
+            return;
+        seen << child<QLabel>(dialog.get(), "lblProgress")->text();
+        seen << QString::number(dialog->running()) + QString::number(dialog->runButton()->isEnabled())
+                    + QString::number(child<QToolButton>(dialog.get(), "sbAddFiles")->isEnabled())
+                    + QString::number(child<QListWidget>(dialog.get(), "lsbFiles")->isEnabled())
+                    + QString::number(dialog->stopButton()->isVisibleTo(dialog.get()));
+        QMetaObject::invokeMethod(dialog->stopButton(), &QPushButton::click, Qt::QueuedConnection);
+    }));
+    setPrinters(std::make_shared<StubPrinters>(QStringList{QStringLiteral("New")}, QStringLiteral("New")));
+    dialog = std::make_unique<TfrmSetPrinter>(nullptr, watched);
+    dialog->show();
+    pick(*dialog, files);
+    dialog->runButton()->click();
+
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("Label 3 of 10"), QStringLiteral("10001")}));
+    QStringList expected;
+    for (int i = 0; i < 10; ++i)
+        expected << (i < 3 ? files[i] + QStringLiteral(" - Done.") : files[i]);
+    expected << QStringLiteral("Stopped by the user after 3 of 10 labels.");
+    EXPECT_EQ(lines(dialog.get()), expected);
+    EXPECT_FALSE(dialog->running());
+    EXPECT_FALSE(dialog->stopButton()->isVisibleTo(dialog.get()));
+    EXPECT_TRUE(dialog->runButton()->isEnabled());
+    EXPECT_TRUE(child<QToolButton>(dialog.get(), "sbAddFiles")->isEnabled());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+}
+
+// Closing while a run works asks first; yes stops after the label in hand, then closes.
+TEST_F(BatchDialogs, ClosingDuringARunAsksToStopFirst)
+{
+    QStringList files;
+    for (int i = 1; i <= 5; ++i)
+        files << label(QStringLiteral("c%1.lbl").arg(i), R"(, "PrinterName": "Old")");
+    int saves = 0;
+    std::unique_ptr<TfrmSetPrinter> dialog;
+    QString question;
+    const QuillApp watched(std::make_shared<SaveWatch>(app.ref(), [&] {
+        if (++saves != 2)
+            return;
+        whenModal([&question](QDialog *box) {
+            question = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->text();
+            box->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Yes)->click();
+        });
+        QMetaObject::invokeMethod(dialog.get(), &QDialog::reject, Qt::QueuedConnection);
+    }));
+    setPrinters(std::make_shared<StubPrinters>(QStringList{QStringLiteral("New")}, QStringLiteral("New")));
+    dialog = std::make_unique<TfrmSetPrinter>(nullptr, watched);
+    dialog->show();
+    pick(*dialog, files);
+    dialog->runButton()->click();
+
+    EXPECT_EQ(question, QStringLiteral("A run is working. Stop it after the current label and close?"));
+    EXPECT_EQ(lines(dialog.get()).last(), QStringLiteral("Stopped by the user after 2 of 5 labels."));
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+// Stop in the "++" search's progress window adds nothing to the list.
+TEST_F(BatchDialogs, StoppedFolderSearchAddsNothing)
+{
+    const QString kept = label(QStringLiteral("kept.lbl"), "");
+    TfrmSetPaths dialog(nullptr, app);
+    pick(dialog, QStringList{kept});
+    setDirectoryLister(std::make_shared<SlowEndlessLister>());
+    QString shown;
+    dialog.browseFolder()->setDirectory(dir.file(QStringLiteral("")));
+    whenModal([&shown](QDialog *picker) {
+        picker->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        whenModal([&shown](QDialog *progress) {
+            shown = progress->objectName();
+            QTimer::singleShot(50, progress, [progress] {
+                progress->findChild<QPushButton *>()->click();
+            });
+        });
+    });
+    child<QToolButton>(&dialog, "sbAddFilesFromFolders")->click();
+    setDirectoryLister(nullptr);
+
+    EXPECT_EQ(shown, QStringLiteral("dlgSearchProgress"));
+    EXPECT_EQ(lines(&dialog), QStringList{kept});
+    EXPECT_EQ(dialog.files(), QStringList{kept});
+    EXPECT_TRUE(dialog.runButton()->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -62,7 +62,8 @@ QJsonObject coreInfo(const QString &path)
     result.insert(QStringLiteral("Label Info"), info);
 
     std::vector<TObjectRow> objects;
-    FillObjectRows(label, label.Objects(), objects);
+    QStringList fontNames;
+    FillObjectRows(label, label.Objects(), objects, &fontNames);
     result.insert(QStringLiteral("Objects"), gridRows(*createObjectGridModel(), objects));
     std::vector<TVariableRow> variables;
     FillVariableRows(label.Variables(), label.OtherVariables(), variables);
@@ -73,7 +74,7 @@ QJsonObject coreInfo(const QString &path)
     std::vector<TFunctionRow> functions;
     FillFunctionRows(label.Functions(), functions);
     result.insert(QStringLiteral("Functions"), gridRows(*createFunctionGridModel(), functions));
-    result.insert(QStringLiteral("Fonts"), QJsonArray::fromStringList(collectFonts(label)));
+    result.insert(QStringLiteral("Fonts"), QJsonArray::fromStringList(collectFonts(fontNames)));
     result.insert(QStringLiteral("Dependant Files"), QJsonArray::fromStringList(collectDependentFiles(label)));
     return result;
 }

@@ -4,11 +4,15 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QThread>
 
 #include <csignal>
+#include <signal.h>
 #include <functional>
 
 #include <sys/resource.h>
+#include <sys/types.h>
 
 using namespace strovex;
 using namespace strovex::test;
@@ -145,4 +149,62 @@ TEST(CliProcess, PreviewFailsWhereNoPrivateTemporaryFolderCanBeMade)
     EXPECT_TRUE(result.err.startsWith(QStringLiteral("Cannot create a temporary folder in \"%1\". ").arg(nowhere).toUtf8()))
         << result.err.toStdString();
     EXPECT_FALSE(QFile::exists(out));
+}
+
+// Ctrl+C in the middle of a batch run: the label in hand is finished, the
+// labels before it are saved, the ones after it untouched, the report ends
+// with the stopped line and the status is 130.
+TEST(CliProcess, InterruptStopsABatchRunBetweenLabels)
+{
+    TempDir dir;
+    const QString sample = samplePath(QStringLiteral("shipping_sscc.lbl"));
+    QFile original(sample);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    constexpr int kLabels = 20;
+    QStringList labels;
+    for (int i = 0; i < kLabels; ++i)
+        labels << dir.copy(sample, QStringLiteral("label%1.lbl").arg(i, 2, 10, QLatin1Char('0')));
+    const auto contents = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("STROVEX_DESIGNER"), QString());
+    // Slow enough a designer that the run is still at its start when the signal comes.
+    environment.insert(QStringLiteral("STROVEX_SIM_LATENCY_US"), QStringLiteral("20000"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(STROVEX_CLI_PATH), QStringList{QStringLiteral("set-printer"), QStringLiteral("Dock 9")} + labels);
+    ASSERT_TRUE(process.waitForStarted());
+
+    // The first label saved: the run is under way.
+    for (int tries = 0; tries < 6000 && contents(labels[0]) == before; ++tries)
+        QThread::msleep(10);
+    ASSERT_NE(contents(labels[0]), before) << "the run did not start";
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(120000));
+    ASSERT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), CliStopped);
+
+    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    const QRegularExpressionMatch stopped =
+        QRegularExpression(QStringLiteral("^Stopped by the user after (\\d+) of 20 labels\\.$")).match(lines.last());
+    ASSERT_TRUE(stopped.hasMatch()) << lines.last().toStdString();
+    const int done = stopped.captured(1).toInt();
+    EXPECT_GE(done, 1);
+    EXPECT_LT(done, kLabels);
+    ASSERT_EQ(lines.size(), kLabels + 1);
+    for (int i = 0; i < kLabels; ++i) {
+        SCOPED_TRACE(i);
+        if (i < done) {
+            EXPECT_EQ(lines[i], labels[i] + QStringLiteral(" - Done."));
+            EXPECT_NE(contents(labels[i]), before);
+        } else {
+            EXPECT_EQ(lines[i], labels[i]);
+            EXPECT_EQ(contents(labels[i]), before);
+        }
+    }
 }

@@ -144,7 +144,7 @@ TEST_F(LabelInfoTest, Darkness)
     };
     for (const auto &c : cases) {
         const IQuillmark label = labels.open("label_info.lbl", withPrinterSettings(c.values, c.darknessSetting));
-        EXPECT_EQ(ReadDarkness(label), QString::fromUtf8(c.expected)) << c.values;
+        EXPECT_EQ(ReadDarkness(label, label.PrinterName()), QString::fromUtf8(c.expected)) << c.values;
     }
 }
 

@@ -22,10 +22,17 @@ void expectTable(QString (*function)(int), std::initializer_list<CodeCase> cases
         EXPECT_EQ(function(c.code), QString::fromLatin1(c.text)) << "code " << c.code;
 }
 
-IObjectItem object(int kind, std::map<int, Value> members)
+// The members of an object of `kind`, read from a fake that answers any member
+// the case leaves out with an empty value.
+ObjectMembers object(int kind, std::map<int, Value> members)
 {
     members[7] = number(kind);
-    return IObjectItem(fakeObject(std::move(members)));
+    for (int text : {24, 25})
+        members.try_emplace(text, Value(std::u16string()));
+    for (int flag : {26, 27, 45, 46})
+        members.try_emplace(flag, Value(false));
+    members.try_emplace(31, number(0));
+    return ReadObjectMembers(IObjectItem(fakeObject(std::move(members))));
 }
 
 std::map<int, Value> font(const char16_t *name, int size, bool italic, bool bold, bool underline, bool strikeout)
@@ -157,4 +164,36 @@ TEST(ValueTables, JoinVariableNames)
               QStringLiteral("\"A\", \"B\"x\""));
     // A failing name read reaches the caller.
     EXPECT_THROW(JoinVariableNames(IVariableList(fakeList({fakeObject({})}))), AutomationError);
+}
+
+// Kind first, then only what the kind shows, each member once.
+TEST(ValueTables, ObjectMembersReadOncePerKind)
+{
+    const struct {
+        int kind;
+        std::vector<int> reads;
+    } cases[] = {
+        {301, {7, 24, 31, 26, 27, 45, 46, 25}}, // text: contents, size, styles, font name
+        {309, {7, 24, 31, 26, 27, 45, 46, 25}}, // paragraph: the same
+        {304, {7, 24, 25}},                     // barcode: contents, font name
+        {312, {7, 24}},                         // RTF: contents
+        {303, {7, 24}},                         // graphics: the picture path
+        {302, {7}},                             // rectangle: nothing more
+        {0, {7}},
+    };
+    for (const auto &c : cases) {
+        auto recorder = std::make_shared<test::RecordingDispatch>([&c](const test::RecordedCall &call) -> Value {
+            switch (call.dispId) {
+            case 7: return number(c.kind);
+            case 24: case 25: return text(u"x");
+            case 31: return number(100);
+            default: return Value(false);
+            }
+        });
+        ReadObjectMembers(IObjectItem(recorder));
+        std::vector<int> reads;
+        for (const auto &call : recorder->calls)
+            reads.push_back(call.dispId);
+        EXPECT_EQ(reads, c.reads) << c.kind;
+    }
 }

@@ -1,6 +1,8 @@
 #include "tools/batch_runs.h"
+#include "tools/extract_scripts.h"
 
 #include "sim/sim_designer.h"
+#include "support/keyed_calls.h"
 #include "support/temp_dir.h"
 #include "print_qt.h"
 
@@ -10,6 +12,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
 
 using namespace strovex;
 using strovex::test::readAll;
@@ -379,5 +384,88 @@ TEST_F(BatchRun, DesignerThatStopsMidRunLeavesNoLabelHalfChanged)
             break;
         }
         ASSERT_LT(n, 100u) << "the run never completed";
+    }
+}
+
+// ---------------------------------------------------------------- Stop
+
+// Stop asked while label 4 of 10 is about to start: labels 1 to 3 are done
+// and saved, 4 to 10 untouched and not in the report, whose last line says so.
+TEST_F(BatchRun, StopEndsTheRunBetweenLabels)
+{
+    struct Case {
+        const char *name;
+        QByteArray json;
+        bool annotate;
+        std::function<void(const QStringList &, const QuillApp &, ReportSink &, const RunHooks &)> run;
+    };
+    const Case cases[] = {
+        {"set printer", R"({"SimulatedLabel": 1, "PrinterName": "Old"})", true,
+         [](const QStringList &files, const QuillApp &app, ReportSink &report, const RunHooks &hooks) {
+             runSetPrinter(files, app, QStringLiteral("New"), report, hooks);
+         }},
+        {"set variable length", R"({"SimulatedLabel": 1, "Variables": [{"Name": "Batch", "Length": 10}]})", false,
+         [](const QStringList &files, const QuillApp &app, ReportSink &report, const RunHooks &hooks) {
+             runSetVariableLength(files, app, {QStringLiteral("Batch"), 20}, report, hooks);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList files;
+        for (int i = 1; i <= 10; ++i)
+            files << label(QStringLiteral("%1-%2.lbl").arg(QLatin1String(c.name)).arg(i), c.json);
+        RunHooks hooks;
+        QList<int> started;
+        hooks.fileStarted = [&started](int index, int total, const QString &) {
+            EXPECT_EQ(total, 10);
+            started << index;
+        };
+        hooks.stopRequested = [&started] { return started.last() == 3; };
+        LinesReport stopped;
+        c.run(files, app, stopped, hooks);
+
+        EXPECT_EQ(started, (QList<int>{0, 1, 2, 3}));
+        const QStringList &lines = stopped.lines();
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_EQ(lines.last(), QStringLiteral("Stopped by the user after 3 of 10 labels."));
+        for (int i = 0; i < 10; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(readAll(files[i]) != c.json, i < 3) << "saved exactly when done";
+            const bool named = std::any_of(lines.begin(), lines.end() - 1, [&](const QString &line) {
+                return line.contains(files[i]) && !(c.annotate && line == files[i]);
+            });
+            EXPECT_EQ(named, i < 3) << "reported exactly when done";
+        }
+        if (c.annotate)
+            EXPECT_EQ(lines.size(), 11); // the file list, then the stopped line
+    }
+}
+
+// Each run reads each member of each designer object once per label.
+TEST_F(BatchRun, RunsReadEachMemberOnce)
+{
+    const QString path = label(QStringLiteral("once.lbl"), R"({"SimulatedLabel": 1, "PrinterName": "Old",
+        "Variables": [{"Name": "Batch", "Length": 10}, {"Name": "Lot", "Length": 4}],
+        "Objects": [{"Name": "T", "Kind": 301, "Contents": "x"}, {"Name": "P1", "Kind": 303, "Contents": "a.bmp"},
+                    {"Name": "P2", "Kind": 303, "Contents": "b.bmp"}],
+        "Functions": [{"Name": "F", "Kind": 9, "KindName": "QUILLScript", "Script": "#x"},
+                      {"Name": "G", "Kind": 9, "KindName": "QUILLScript", "Script": "#y"}]})");
+    auto calls = std::make_shared<test::KeyedCalls>();
+    const QuillApp counted(test::keyedCalls(app.ref(), calls));
+    int dry = 0;
+    const RunHooks hooks = dryRunHooks(dry);
+    const std::pair<const char *, std::function<void()>> runs[] = {
+        {"set printer", [&] { runSetPrinter({path}, counted, QStringLiteral("New"), report, hooks); }},
+        {"set paths", [&] { runSetPaths({path}, counted, QStringLiteral("nowhere"), QStringLiteral("x"), report, hooks); }},
+        {"set variable length", [&] { runSetVariableLength({path}, counted, {QStringLiteral("Lot"), 8}, report, hooks); }},
+        {"extract scripts", [&] { runExtractScripts({path}, counted, dir.file(QString()), report, hooks); }},
+    };
+    for (const auto &[name, run] : runs) {
+        SCOPED_TRACE(name);
+        calls->reset();
+        run();
+        EXPECT_GT(calls->total, 1);
+        for (const std::string &repeated : calls->repeated())
+            ADD_FAILURE() << "read again: " << repeated;
     }
 }
