@@ -2,6 +2,7 @@
 
 #include "inspect/label_view.h"
 #include "support/temp_dir.h"
+#include "browse/widget_helpers.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -17,6 +18,7 @@
 
 using namespace strovex;
 using strovex::test::TempDir;
+using strovex::test::whenModal;
 using strovex::test::AppTest;
 
 namespace {
@@ -242,12 +244,9 @@ TEST_F(AppTest, EachBatchToolOpensModallyWithTheConnectionAndGoesWhenClosed)
                               {"actToolsSetVariableLength", "TfrmSetVariable"}, {"actToolsGetVBScripts", "TfrmGetScripts"}};
     for (const auto &tool : tools) {
         QString seen;
-        QTimer::singleShot(0, [&] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (modal) {
-                seen = QString::fromLatin1(modal->metaObject()->className());
-                modal->close();
-            }
+        whenModal([&](QDialog *modal) {
+            seen = QString::fromLatin1(modal->metaObject()->className());
+            modal->close();
         });
         action(&w, tool[0])->trigger();
         EXPECT_TRUE(seen.endsWith(QString::fromLatin1(tool[1]))) << tool[0] << " opened " << seen.toStdString();
@@ -270,9 +269,13 @@ TEST_F(AppTest, CommandFileGoesThroughTheWindowsSaveDialogWhichKeepsTheLastName)
     w.OpenLabelFile(fixture("box.lbl"));
     const QString target = dir.file(QStringLiteral("print.job"));
     QFileDialog *dialog = nullptr;
-    QTimer::singleShot(0, [&] {
+    whenModal([&](QDialog *modal) {
         dialog = w.findChild<QFileDialog *>(QStringLiteral("SaveDialog"));
-        ASSERT_NE(dialog, nullptr);
+        if (dialog != modal) {
+            ADD_FAILURE() << "the window's save dialog is not the one open";
+            modal->reject();
+            return;
+        }
         EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Quillmark Job File (*.job)"),
                                                       QStringLiteral("Quillmark XML Command File (*.xml)"),
                                                       QStringLiteral("Quillmark CSV Command File (*.csv)")}));
@@ -285,7 +288,7 @@ TEST_F(AppTest, CommandFileGoesThroughTheWindowsSaveDialogWhichKeepsTheLastName)
     EXPECT_EQ(recorder->edited, QStringList{target});
 
     QString proposed;
-    QTimer::singleShot(0, [&] {
+    whenModal([&](QDialog *) {
         proposed = dialog->selectedFiles().value(0);
         dialog->reject();
     });
@@ -300,9 +303,7 @@ TEST_F(AppTest, AboutShowsTheVersionLineAndClosesWithEscape)
     TfrmMain &w = start();
     QString version;
     bool closedByEscape = false;
-    QTimer::singleShot(0, [&] {
-        QWidget *about = QApplication::activeModalWidget();
-        ASSERT_NE(about, nullptr);
+    whenModal([&](QDialog *about) {
         version = about->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
         QTest::keyClick(about, Qt::Key_Escape);
         closedByEscape = !about->isVisible();

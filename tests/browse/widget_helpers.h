@@ -4,13 +4,15 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
 
 namespace strovex::test {
 
-inline void whenModal(std::function<void(QDialog *)> action)
+// Returns the poller, for a caller that must stop waiting when no dialog came.
+inline QPointer<QTimer> whenModal(std::function<void(QDialog *)> action)
 {
     auto *timer = new QTimer;
     timer->setInterval(5);
@@ -22,6 +24,7 @@ inline void whenModal(std::function<void(QDialog *)> action)
         }
     });
     timer->start();
+    return timer;
 }
 
 } // namespace strovex::test

@@ -12,6 +12,7 @@
 #include "output/label_handles.h"
 #include "platform/launcher.h"
 #include "support/temp_dir.h"
+#include "browse/widget_helpers.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -33,6 +34,7 @@
 using namespace strovex;
 using namespace strovex::faults;
 using strovex::test::TempDir;
+using strovex::test::whenModal;
 
 namespace {
 
@@ -321,14 +323,14 @@ TEST_F(ViewSweeps, VariablesExportNeedsNoDesigner)
 
     // The context menu's action, its dialog answered with `path`.
     const auto exportTo = [&](const QString &path) {
-        QTimer::singleShot(0, [path] {
-            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            dialog->selectFile(path);
-            static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, public through its base
+        // Answered once the dialog is up, however long it takes to appear.
+        const QPointer<QTimer> answer = whenModal([path](QDialog *dialog) {
+            if (auto *files = qobject_cast<QFileDialog *>(dialog))
+                files->selectFile(path);
+            dialog->accept(); // QFileDialog::accept, public through its base
         });
         variables->mmiExportToFileClick();
+        delete answer.data(); // no dialog came: stop waiting for one
     };
 
     Messages clean;
