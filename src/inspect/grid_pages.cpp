@@ -110,7 +110,18 @@ void GridPage::applyCaption(const QString &text)
     if (text.isNull())
         return; // no rows: caption and widths stay as they were
     caption_->setText(text);
-    fitColumns();
+    fitWhenShown_ = !isVisible();
+    if (!fitWhenShown_)
+        fitColumns();
+}
+
+void GridPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (fitWhenShown_) {
+        fitWhenShown_ = false;
+        fitColumns();
+    }
 }
 
 void GridPage::fitColumns()

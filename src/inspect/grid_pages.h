@@ -31,6 +31,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 protected:
     // Takes ownership of `model`.
@@ -57,6 +58,9 @@ protected:
 
 private:
     void applyCaption(const QString &text);
+    // A page filled while hidden is fitted when first shown: a load fills
+    // every page, the user looks at one.
+    bool fitWhenShown_ = false;
     void keepMinimumWidth(int column, int oldSize, int newSize);
     void applyFittedWidths();
 

@@ -158,12 +158,23 @@ TEST_F(Pages, ObjectsCaptionsAndColumns)
     EXPECT_EQ(columnTexts(page.model(), 0), (QStringList{QStringLiteral("Code"), QStringLiteral("Frame"),
                                                          QStringLiteral("Logo"), QStringLiteral("Title")}));
     // Fitted: no text is cut, and no column is below its minimum.
-    const QFontMetrics metrics = page.view()->fontMetrics();
-    for (int c = 0; c < page.model().columnCount(); ++c) {
-        EXPECT_GE(page.view()->columnWidth(c), page.model().columns()[std::size_t(c)].minimumWidth) << c;
-        for (int r = 0; r < page.model().rowCount(); ++r)
-            EXPECT_GT(page.view()->columnWidth(c), metrics.horizontalAdvance(page.model().cellText(r, c))) << r << "," << c;
-    }
+    const auto expectFitted = [](const ObjectsPage &filled) {
+        const QFontMetrics metrics = filled.view()->fontMetrics();
+        for (int c = 0; c < filled.model().columnCount(); ++c) {
+            EXPECT_GE(filled.view()->columnWidth(c), filled.model().columns()[std::size_t(c)].minimumWidth) << c;
+            for (int r = 0; r < filled.model().rowCount(); ++r)
+                EXPECT_GT(filled.view()->columnWidth(c), metrics.horizontalAdvance(filled.model().cellText(r, c)))
+                    << r << "," << c;
+        }
+    };
+    expectFitted(page);
+    // A load fills every page while the user looks at one: a page filled
+    // while hidden is fitted when it is shown.
+    ObjectsPage hidden;
+    hidden.resize(900, 400);
+    hidden.fill(four, four.Objects());
+    hidden.show();
+    expectFitted(hidden);
     EXPECT_EQ(page.view()->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_TRUE(page.view()->header()->isSortIndicatorShown());
 
