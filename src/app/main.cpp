@@ -1,6 +1,8 @@
 #include "app/error_boundary.h"
 #include "app/exit_after_first_paint.h"
 #include "app/main_window.h"
+#include "platform/platform_info.h"
+#include "sim/sim_designer.h"
 
 #include <QApplication>
 
@@ -27,6 +29,10 @@ int main(int argc, char **argv)
     StrovexApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strovex"));
     QApplication::setApplicationVersion(QStringLiteral(STROVEX_VERSION));
+
+    // The installed designer where the platform has a way to it, else the simulated one.
+    strovex::ProgIdResolver *designer = strovex::nativeDesignerResolver();
+    strovex::setDesignerResolver(designer ? designer : &strovex::sim::environmentResolver());
 
     strovex::TfrmMain window;
     QStringList files = QApplication::arguments();

@@ -1,4 +1,6 @@
 #include "cli/cli.h"
+#include "platform/platform_info.h"
+#include "sim/sim_designer.h"
 
 #include <QCoreApplication>
 
@@ -19,6 +21,10 @@ int main(int argc, char **argv)
     // No QGuiApplication: the tool runs where there is no display.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("strovex-cli"));
+    // The installed designer where the platform has a way to it, else the simulated one.
+    strovex::ProgIdResolver *designer = strovex::nativeDesignerResolver();
+    strovex::setDesignerResolver(designer ? designer : &strovex::sim::environmentResolver());
+
     QTextStream out(stdout);
     QTextStream err(stderr);
     strovex::CliOptions options;

@@ -29,6 +29,11 @@ inline constexpr std::int64_t kMaxLabelFileBytes = std::int64_t(256) << 20;
 // from the environment.
 void registerFromEnvironment(InProcessServerTable &table);
 
+// The process's server table with the simulated designer registered from the
+// environment (once, at the first call): the designer of programs that have
+// no COM.
+ProgIdResolver &environmentResolver();
+
 // Process-wide knobs (fault sweeps, a designer that stopped, latency, call log).
 // 0 switches a knob off. The environment variables STROVEX_SIM_FAIL_CALL,
 // STROVEX_SIM_STOP_AFTER, STROVEX_SIM_LATENCY_US and STROVEX_SIM_LOG set them.
