@@ -26,9 +26,9 @@ strovex_windows_app_tests() (
     echo "Windows programs: building against the Qt kit (built once, then cached)"
     build_windows_app || { echo "Windows programs: the build failed" >&2; return 1; }
     local kit=$STROVEX_QT_KIT
-    local cli_exe="$WIN_APP_BUILD/src/cli/strovex-cli.exe"
-    local app_exe="$WIN_APP_BUILD/src/app/strovex.exe"
-    local server_dll="$WIN_APP_BUILD/src/simcom/strovexsim.dll"
+    local cli_exe="$WIN_APP_BUILD/strovex-cli.exe"
+    local app_exe="$WIN_APP_BUILD/strovex.exe"
+    local server_dll="$WIN_APP_BUILD/strovexsim.dll"
     local linux_cli="$STROVEX_ROOT/build/src/cli/strovex-cli"
     [ -x "$linux_cli" ] || { echo "Windows programs: the Linux build is missing ($linux_cli)" >&2; return 1; }
 
@@ -207,7 +207,8 @@ strovex_windows_app_tests() (
     top=$(ls -d "$unpacked"/*/)
     unset WINEPATH
     new_wine_prefix "$WIN_APP_BUILD/wineprefix-zip" || { echo "Windows programs: wineboot failed" >&2; return 1; }
-    timeout 120 wine regsvr32 /s "$(wine_path "$top/strovexsim.dll")" \
+    # From its folder, as a user runs it: the DLLs it loads are found there.
+    (cd "$top" && timeout 120 wine regsvr32 /s strovexsim.dll) \
         || { echo "Windows programs: regsvr32 of the unzipped strovexsim.dll failed" >&2; failures=$((failures + 1)); }
     (cd "$top" && timeout 120 wine strovex-cli.exe info 'samples\shipping_sscc.lbl') >"$proof/zip-info.out" 2>&1 \
         || { echo "Windows programs: strovex-cli.exe info from the zip failed:" >&2; cat "$proof/zip-info.out" >&2; failures=$((failures + 1)); }
