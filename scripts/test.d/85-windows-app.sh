@@ -7,6 +7,7 @@
 #     status and message as on Linux, writes nothing and does not crash;
 #   - no designer object is left alive when a program ends;
 #   - strovex.exe shows the samples (a screenshot is saved);
+#   - the services suite passes (registry settings, file search, script files);
 #   - the zip opens a label in a fresh Wine prefix.
 
 strovex_windows_app_tests() (
@@ -24,7 +25,8 @@ strovex_windows_app_tests() (
     fi
 
     echo "Windows programs: building against the Qt kit (built once, then cached)"
-    build_windows_app || { echo "Windows programs: the build failed" >&2; return 1; }
+    STROVEX_WIN_APP_TESTS=ON build_windows_app strovex strovex-cli strovexsim test_windows_services \
+        || { echo "Windows programs: the build failed" >&2; return 1; }
     local kit=$STROVEX_QT_KIT
     local cli_exe="$WIN_APP_BUILD/strovex-cli.exe"
     local app_exe="$WIN_APP_BUILD/strovex.exe"
@@ -41,6 +43,10 @@ strovex_windows_app_tests() (
     export WINEPATH="$winepath"
     timeout 120 wine regsvr32 /s "$(wine_path "$server_dll")" \
         || { echo "Windows programs: regsvr32 strovexsim.dll failed" >&2; return 1; }
+
+    echo "Windows programs: the suite of the Windows services (registry, file search, scripts, version)"
+    timeout 300 wine "$WIN_APP_BUILD/test_windows_services.exe" --gtest_brief=1 \
+        || { echo "Windows programs: the Windows services suite failed" >&2; return 1; }
 
     local proof="$WIN_APP_BUILD/proof"
     rm -rf "$proof"
