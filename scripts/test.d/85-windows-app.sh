@@ -106,26 +106,75 @@ strovex_windows_app_tests() (
     both batch.extract-scripts extract-scripts --folder extract-scripts
 
     # Paths mapped: standard output and error end lines with CR LF on Windows;
-    # messages and batch reports write paths with backslashes, and absolute
-    # ones start with the drive Wine maps the Linux root to.
+    # messages and reports spell paths with backslashes (doubled in JSON), and an
+    # absolute path starts with the drive under which Wine shows the Linux root.
+    # Only paths below the proof folders or the folders named on the command
+    # line are mapped: backslashes in label contents (picture paths) stay.
     local f
     normalise() {
         local side=$1
         shift
         if [ "$side" = win ]; then
-            sed -i -e 's/\r$//' "$@"
-            sed -i -e "s#Z:$proof/win#<here>#g" "$@"
+            ROOT="$proof/win" perl -i -pe '
+                BEGIN {
+                    $sep = qr{(?:\x5c\x5c|\x5c|/)};
+                    $root = join($sep, map { quotemeta } grep { length } split(m{/}, $ENV{ROOT}));
+                    $relative = qr{(?:samples|out|set-printer|set-paths|set-variable-length|extract-scripts)};
+                    $segment = qr{[^\x5c/"\r\n]+};
+                }
+                s/\r$//;
+                s{Z:$sep$root((?:$sep$segment)*)}{ "<here>" . ($1 =~ s#$sep#/#gr) }gie;
+                s{(?<![\w\x5c/])($relative(?:$sep$segment)+)}{ $1 =~ s#$sep#/#gr }ge;
+            ' "$@"
         else
             sed -i -e "s#$proof/linux#<here>#g" "$@"
         fi
     }
-    for f in "$proof"/win/log/*.err "$proof"/win/log/batch.*; do
-        sed -i 's#\\#/#g' "$f"
-    done
     normalise win "$proof"/win/log/*.out "$proof"/win/log/*.err
     normalise linux "$proof"/linux/log/*.out "$proof"/linux/log/*.err
+    # Files written name their label with its absolute path (command files in
+    # UTF-16): compared with that path mapped, every other byte as it is.
+    if ! perl - "$proof" <<'PERL' >"$proof/diff-out.txt"; then
+use strict;
+use warnings;
+use Encode qw(decode encode);
+my ($proof) = @ARGV;
+my $sep = qr{(?:\x5c\x5c|\x5c|/)};
+my $root = join($sep, map { quotemeta } grep { length } split(m{/}, "$proof/win"));
+my $segment = qr{[^\x5c/"\r\n\x00]+};
+sub mapped {
+    my ($bytes, $side) = @_;
+    my $utf16 = substr($bytes, 0, 2) eq "\xFF\xFE";
+    my $text = $utf16 ? decode('UTF-16LE', substr($bytes, 2)) : $bytes;
+    if ($side eq 'win') {
+        $text =~ s{Z:$sep$root((?:$sep$segment)*)}{ "<here>" . ($1 =~ s#$sep#/#gr) }gie;
+    } else {
+        $text =~ s{\Q$proof/linux\E}{<here>}g;
+    }
+    return ($utf16 ? 'UTF-16 ' : '8-bit ') . ($utf16 ? encode('UTF-8', $text) : $text);
+}
+sub slurp { local $/; open(my $f, '<:raw', $_[0]) or return undef; return <$f>; }
+my $differ = 0;
+opendir(my $dir, "$proof/linux/out") or die;
+for my $name (sort grep { !/^\./ } readdir($dir)) {
+    my $linux = slurp("$proof/linux/out/$name");
+    my $win = slurp("$proof/win/out/$name");
+    if (!defined $win) { print "missing on Windows: $name\n"; $differ++; next; }
+    next if $linux eq $win;
+    if (mapped($linux, 'linux') ne mapped($win, 'win')) { print "differs: $name\n"; $differ++; }
+}
+opendir(my $wdir, "$proof/win/out") or die;
+for my $name (sort grep { !/^\./ } readdir($wdir)) {
+    if (!-e "$proof/linux/out/$name") { print "only on Windows: $name\n"; $differ++; }
+}
+exit($differ ? 1 : 0);
+PERL
+        echo "Windows programs: files written differ between the builds:" >&2
+        head -n 40 "$proof/diff-out.txt" >&2
+        failures=$((failures + 1))
+    fi
     local compared
-    for compared in log out set-printer set-paths set-variable-length extract-scripts; do
+    for compared in log set-printer set-paths set-variable-length extract-scripts; do
         if ! diff -r "$proof/linux/$compared" "$proof/win/$compared" >"$proof/diff-$compared.txt"; then
             echo "Windows programs: the Windows build differs from the Linux one in $compared:" >&2
             head -n 40 "$proof/diff-$compared.txt" >&2
@@ -155,7 +204,6 @@ strovex_windows_app_tests() (
                 fi
             fi
         done
-        sed -i 's#\\#/#g' "$proof/win/log/sweep-$n.err"
         normalise win "$proof/win/log/sweep-$n.out" "$proof/win/log/sweep-$n.err"
         normalise linux "$proof/linux/log/sweep-$n.out" "$proof/linux/log/sweep-$n.err"
         for f in status out err; do
@@ -219,7 +267,7 @@ strovex_windows_app_tests() (
     (cd "$top" && timeout 120 wine strovex-cli.exe info 'samples\shipping_sscc.lbl') >"$proof/zip-info.out" 2>&1 \
         || { echo "Windows programs: strovex-cli.exe info from the zip failed:" >&2; cat "$proof/zip-info.out" >&2; failures=$((failures + 1)); }
     (cd "$proof/linux" && "$linux_cli" info samples/shipping_sscc.lbl) >"$proof/linux-info.out"
-    sed -i -e 's/\r$//' -e 's#\\#/#g' "$proof/zip-info.out"
+    normalise win "$proof/zip-info.out"
     if ! diff "$proof/linux-info.out" "$proof/zip-info.out" >&2; then
         echo "Windows programs: info from the zip differs from the Linux build" >&2
         failures=$((failures + 1))
