@@ -7,6 +7,7 @@
 #     status and message as on Linux, writes nothing and does not crash;
 #   - no designer object is left alive when a program ends;
 #   - strovex.exe shows the samples (a screenshot is saved);
+#   - strovexsim.dll leaves another program's registration alone;
 #   - the services suite passes (registry settings, file search, script files);
 #   - the zip opens a label in a fresh Wine prefix.
 
@@ -266,6 +267,20 @@ PERL
     wait "$app_pid" 2>/dev/null || true
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
+
+    echo "Windows programs: another program's registration is never replaced nor removed"
+    local foreign='{0F0F0F0F-0000-4000-8000-00000000F00D}' reg_out reg_status=0
+    timeout 60 wine reg add 'HKCR\Quillmark5.Application\CLSID' /ve /d "$foreign" /f >/dev/null 2>&1
+    reg_out=$(cd "$WIN_APP_BUILD" && timeout 120 wine regsvr32 /n /i:5 strovexsim.dll 2>&1) || reg_status=$?
+    (cd "$WIN_APP_BUILD" && timeout 120 wine regsvr32 /u /s strovexsim.dll) >/dev/null 2>&1
+    if [ "$reg_status" -eq 0 ] \
+        || [[ "$reg_out" != *'"Quillmark5.Application" is registered to another program; its registration was left as it is.'* ]] \
+        || ! timeout 60 wine reg query 'HKCR\Quillmark5.Application\CLSID' 2>/dev/null | grep -q -F "$foreign" \
+        || timeout 60 wine reg query 'HKCR\Quillmark6.Application' >/dev/null 2>&1; then
+        echo "Windows programs: registration over another program's identifier: status $reg_status, said: $reg_out" >&2
+        failures=$((failures + 1))
+    fi
+    wineserver -k >/dev/null 2>&1 || true
 
     echo "Windows programs: the zip in a fresh Wine prefix"
     "$STROVEX_ROOT/scripts/package-windows" >/dev/null || { echo "Windows programs: packaging failed" >&2; return 1; }
