@@ -11,10 +11,13 @@ mingw_runtime_dirs() {
     dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)"
 }
 
-# build_windows_app [TARGET...]: prints nothing; leaves the kit's folder in
-# STROVEX_QT_KIT. Builds strovex.exe, strovex-cli.exe and strovexsim.dll by default.
+# build_windows_app [TARGET...]: builds against the kit in STROVEX_QT_KIT, or
+# the one scripts/qt-windows-kit makes (and caches) when that is unset, and
+# leaves its folder there. strovex.exe, strovex-cli.exe and strovexsim.dll by default.
 build_windows_app() {
-    STROVEX_QT_KIT=$("$STROVEX_ROOT/scripts/qt-windows-kit") || return 1
+    if [ -z "${STROVEX_QT_KIT:-}" ]; then
+        STROVEX_QT_KIT=$("$STROVEX_ROOT/scripts/qt-windows-kit") || return 1
+    fi
     export STROVEX_QT_KIT
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
