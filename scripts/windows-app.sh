@@ -19,6 +19,13 @@ build_windows_app() {
         STROVEX_QT_KIT=$("$STROVEX_ROOT/scripts/qt-windows-kit") || return 1
     fi
     export STROVEX_QT_KIT
+    # CMake keeps the toolchain of a build folder's first configuration: a new
+    # kit needs a fresh configuration.
+    if [ -f "$WIN_APP_BUILD/CMakeCache.txt" ] \
+        && ! grep -q -F "CMAKE_TOOLCHAIN_FILE:FILEPATH=$STROVEX_QT_KIT/lib/cmake/Qt6/qt.toolchain.cmake" \
+            "$WIN_APP_BUILD/CMakeCache.txt"; then
+        rm -rf "$WIN_APP_BUILD/CMakeCache.txt" "$WIN_APP_BUILD/CMakeFiles"
+    fi
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake --preset windows -S "$STROVEX_ROOT" -DSTROVEX_BUILD_TESTS="${STROVEX_WIN_APP_TESTS:-OFF}" \
