@@ -6,7 +6,8 @@
 #   - every designer call of one label's run made to fail once gives the same
 #     status and message as on Linux, writes nothing and does not crash;
 #   - no designer object is left alive when a program ends;
-#   - strovex.exe shows the samples (a screenshot is saved);
+#   - strovex.exe shows the samples (a screenshot is saved) and, closed,
+#     leaves the designer holding nothing;
 #   - strovexsim.dll leaves another program's registration alone;
 #   - the services suite passes (registry settings, file search, script files);
 #   - the zip opens a label in a fresh Wine prefix.
@@ -252,7 +253,8 @@ PERL
     Xvfb "$display" -screen 0 1280x960x24 >/dev/null 2>&1 &
     xvfb_pid=$!
     sleep 1
-    DISPLAY=$display timeout 120 wine "$app_exe" "${samples[@]}" >/dev/null 2>&1 &
+    DISPLAY=$display STROVEX_SIM_LIVE_FILE="$(wine_path "$proof/live-app.txt")" \
+        timeout 120 wine "$app_exe" "${samples[@]}" >/dev/null 2>&1 &
     app_pid=$!
     sleep "${STROVEX_SCREENSHOT_DELAY:-10}"
     if DISPLAY=$display import -window root -trim +repage "$shot" \
@@ -262,9 +264,15 @@ PERL
         echo "Windows programs: no window to take a screenshot of" >&2
         failures=$((failures + 1))
     fi
-    # The program ends before its display does, else it hangs.
-    wineserver -k >/dev/null 2>&1 || true
+    # Closed as a user closes it (WM_CLOSE), before its display goes, else it
+    # hangs: then the designer holds nothing.
+    DISPLAY=$display timeout 30 wine taskkill /im strovex.exe >/dev/null 2>&1 || true
     wait "$app_pid" 2>/dev/null || true
+    if [ "$(cat "$proof/live-app.txt" 2>/dev/null)" != "server objects 0, designer objects 0" ]; then
+        echo "Windows programs: strovex.exe left designer objects alive: $(cat "$proof/live-app.txt" 2>/dev/null)" >&2
+        failures=$((failures + 1))
+    fi
+    wineserver -k >/dev/null 2>&1 || true
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
 
