@@ -2,10 +2,9 @@
 #include "app/command_line.h"
 #include "app/exit_after_first_paint.h"
 #include "app/main_window.h"
-#include "ui/error_boundary.h"
-#ifndef _WIN32
+#include "platform/platform_info.h"
 #include "sim/sim_designer.h"
-#endif
+#include "ui/error_boundary.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,15 +49,19 @@ int main(int argc, char **argv)
         std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
         return 2;
     }
-#ifndef _WIN32
-    // The simulated designer stands in where there is no COM; a value it does
-    // not know must not pass for "no designer".
-    if (const QString error = strovex::sim::designerChoiceError(); !error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-        strovex::showMessage(nullptr, strovex::MessageKind::Error, error);
-        return 2;
+
+    // The installed designer where the platform has a way to it, else the simulated one.
+    strovex::ProgIdResolver *designer = strovex::nativeDesignerResolver();
+    if (!designer) {
+        // A value the simulated designer does not know must not pass for "no designer".
+        if (const QString error = strovex::sim::designerChoiceError(); !error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+            strovex::showMessage(nullptr, strovex::MessageKind::Error, error);
+            return 2;
+        }
+        designer = &strovex::sim::environmentResolver();
     }
-#endif
+    strovex::setDesignerResolver(designer);
 
     strovex::TfrmMain window;
     window.setStartupFiles(commandLine.files);

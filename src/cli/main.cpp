@@ -1,4 +1,6 @@
 #include "cli/cli.h"
+#include "platform/platform_info.h"
+#include "sim/sim_designer.h"
 
 #include <QCoreApplication>
 
@@ -19,6 +21,18 @@ int main(int argc, char **argv)
     // No QGuiApplication: the tool runs where there is no display.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("strovex-cli"));
+    // The installed designer where the platform has a way to it, else the simulated one.
+    strovex::ProgIdResolver *designer = strovex::nativeDesignerResolver();
+    if (!designer) {
+        // A value the simulated designer does not know must not pass for "no designer".
+        if (const QString error = strovex::sim::designerChoiceError(); !error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+            return strovex::CliUsage;
+        }
+        designer = &strovex::sim::environmentResolver();
+    }
+    strovex::setDesignerResolver(designer);
+
     QTextStream out(stdout);
     QTextStream err(stderr);
     strovex::CliOptions options;

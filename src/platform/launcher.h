@@ -16,6 +16,10 @@ public:
     virtual bool openWithAssociatedProgram(const QString &pathOrUrl) = 0;
 };
 
+// The desktop's way on this platform: xdg tools here, the shell on Windows.
+std::shared_ptr<Launcher> createNativeLauncher();
+
+// The service in use; tests may replace it (null goes back to the native one).
 Launcher &launcher();
 void setLauncher(std::shared_ptr<Launcher> service);
 

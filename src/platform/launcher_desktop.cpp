@@ -38,22 +38,11 @@ public:
     }
 };
 
-std::shared_ptr<Launcher> &current()
-{
-    static std::shared_ptr<Launcher> service = std::make_shared<DesktopLauncher>();
-    return service;
-}
-
 } // namespace
 
-Launcher &launcher()
+std::shared_ptr<Launcher> createNativeLauncher()
 {
-    return *current();
-}
-
-void setLauncher(std::shared_ptr<Launcher> service)
-{
-    current() = service ? std::move(service) : std::make_shared<DesktopLauncher>();
+    return std::make_shared<DesktopLauncher>();
 }
 
 } // namespace strovex

@@ -1,5 +1,4 @@
 #include "platform/platform_info.h"
-#include "sim/sim_designer.h"
 
 #include "output/save_file.h"
 
@@ -12,6 +11,7 @@
 
 namespace strovex {
 
+#ifndef _WIN32
 QString productVersion()
 {
     return QStringLiteral(STROVEX_VERSION);
@@ -21,6 +21,7 @@ int buildNumber()
 {
     return STROVEX_BUILD_NUMBER;
 }
+#endif
 
 QString versionText(const QString &productVersion, int build)
 {
@@ -59,16 +60,26 @@ QString uniqueTempFileName(const QString &prefix, const QString &extension)
     return folder->filePath(prefix + QString::number(++counter) + extension);
 }
 
-#ifndef _WIN32
+namespace {
+ProgIdResolver *chosenResolver = nullptr;
+} // namespace
+
 ProgIdResolver &designerResolver()
 {
-    static bool registered = false;
-    auto &table = InProcessServerTable::instance();
-    if (!registered) {
-        registered = true;
-        sim::registerFromEnvironment(table);
-    }
-    return table;
+    // A program that chose no designer finds none.
+    static InProcessServerTable none;
+    return chosenResolver ? *chosenResolver : none;
+}
+
+void setDesignerResolver(ProgIdResolver *resolver)
+{
+    chosenResolver = resolver;
+}
+
+#ifndef _WIN32
+ProgIdResolver *nativeDesignerResolver()
+{
+    return nullptr;
 }
 #endif
 

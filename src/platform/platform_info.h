@@ -21,8 +21,14 @@ QString versionText(const QString &productVersion, int build);
 // cannot be made.
 QString uniqueTempFileName(const QString &prefix, const QString &extension);
 
-// The resolver of this platform: COM on Windows, the in-process table elsewhere
-// (with the simulated designer registered as the environment says).
+// The resolver through which the program finds the designer, as its main chose
+// it with setDesignerResolver (COM on Windows, the simulated designer's table
+// elsewhere); one that finds nothing until then. The resolver must outlive
+// every use.
 ProgIdResolver &designerResolver();
+void setDesignerResolver(ProgIdResolver *resolver);
+// The platform's own way to the installed designer: COM on Windows; null
+// where there is none.
+ProgIdResolver *nativeDesignerResolver();
 
 } // namespace strovex

@@ -18,7 +18,10 @@ public:
     virtual QString driverName(const QString &printer) noexcept = 0;
 };
 
-// The service in use; tests may replace it.
+// The spooler of the platform: CUPS here, the Windows spooler on Windows.
+std::shared_ptr<Printers> createNativePrinters();
+
+// The service in use; tests may replace it (null goes back to the native one).
 Printers &printers();
 void setPrinters(std::shared_ptr<Printers> service);
 

@@ -98,22 +98,11 @@ public:
     }
 };
 
-std::shared_ptr<Printers> &current()
-{
-    static std::shared_ptr<Printers> service = std::make_shared<CupsPrinters>();
-    return service;
-}
-
 } // namespace
 
-Printers &printers()
+std::shared_ptr<Printers> createNativePrinters()
 {
-    return *current();
-}
-
-void setPrinters(std::shared_ptr<Printers> service)
-{
-    current() = service ? std::move(service) : std::make_shared<CupsPrinters>();
+    return std::make_shared<CupsPrinters>();
 }
 
 } // namespace strovex

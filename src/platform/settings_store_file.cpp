@@ -248,11 +248,18 @@ QString defaultSettingsFilePath()
     return base + QStringLiteral("/Strovex/settings.json");
 }
 
+#ifndef _WIN32
+std::shared_ptr<SettingsStore> createNativeSettingsStore()
+{
+    return std::make_shared<FileSettingsStore>(defaultSettingsFilePath());
+}
+#endif
+
 SettingsStore &settingsStore()
 {
     std::shared_ptr<SettingsStore> &store = current();
     if (!store)
-        store = std::make_shared<FileSettingsStore>(defaultSettingsFilePath());
+        store = createNativeSettingsStore();
     return *store;
 }
 

@@ -35,8 +35,12 @@ private:
 // ~/.config when unset, empty or not absolute.
 QString defaultSettingsFilePath();
 
-// The store the program uses: the file store at defaultSettingsFilePath() on
-// this side, made at first use. setSettingsStore(nullptr) goes back to it.
+// The platform's store: the file store at defaultSettingsFilePath() here, the
+// registry below HKEY_CURRENT_USER on Windows.
+std::shared_ptr<SettingsStore> createNativeSettingsStore();
+
+// The store the program uses: the native one, made at first use.
+// setSettingsStore(nullptr) goes back to it.
 SettingsStore &settingsStore();
 void setSettingsStore(std::shared_ptr<SettingsStore> store);
 

@@ -502,6 +502,16 @@ void registerFromEnvironment(InProcessServerTable &table)
     loadKnobsFromEnvironment();
 }
 
+ProgIdResolver &environmentResolver()
+{
+    static const bool registered = [] {
+        registerFromEnvironment(InProcessServerTable::instance());
+        return true;
+    }();
+    (void)registered;
+    return InProcessServerTable::instance();
+}
+
 void setKnobs(const Knobs &k)
 {
     std::lock_guard lock(g_knobMutex);

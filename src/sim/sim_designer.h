@@ -37,6 +37,11 @@ void registerFromEnvironment(InProcessServerTable &table);
 // otherwise the message that says what it takes.
 QString designerChoiceError();
 
+// The process's server table with the simulated designer registered from the
+// environment (once, at the first call): the designer of programs that have
+// no COM.
+ProgIdResolver &environmentResolver();
+
 // Process-wide knobs (fault sweeps, a designer that stopped, latency, call log).
 // 0 switches a knob off. The environment variables STROVEX_SIM_FAIL_CALL,
 // STROVEX_SIM_STOP_AFTER, STROVEX_SIM_LATENCY_US and STROVEX_SIM_LOG set them.

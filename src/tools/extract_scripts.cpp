@@ -2,6 +2,7 @@
 
 #include "inspect/value_tables.h"
 #include "output/save_file.h"
+#include "platform/script_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,7 +144,7 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
                 skipped << skippedText(functionName, j, why.arg(fileName));
                 continue;
             }
-            const QByteArray bytes = (text + QStringLiteral("\r\n")).toLocal8Bit();
+            const QByteArray bytes = scriptFileBytes(text);
             if (hooks.writeFile)
                 hooks.writeFile(fileName, bytes);
             else

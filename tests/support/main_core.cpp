@@ -1,9 +1,15 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include "platform/platform_info.h"
+#include "sim/sim_designer.h"
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // Suites run against the simulated designer in this process, where its
+    // counters can be read.
+    strovex::setDesignerResolver(&strovex::sim::environmentResolver());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

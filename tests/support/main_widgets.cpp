@@ -2,6 +2,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "platform/platform_info.h"
+#include "sim/sim_designer.h"
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -11,6 +14,9 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strovex"));
+    // Suites run against the simulated designer in this process, where its
+    // counters can be read.
+    strovex::setDesignerResolver(&strovex::sim::environmentResolver());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

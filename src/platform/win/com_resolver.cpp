@@ -57,15 +57,3 @@ ComResolver &comResolver()
 }
 
 } // namespace strovex::win
-
-namespace strovex {
-
-// The platform's resolver that platform_info.h declares; on Windows it is COM.
-ProgIdResolver &designerResolver();
-
-ProgIdResolver &designerResolver()
-{
-    return win::comResolver();
-}
-
-} // namespace strovex

@@ -19,7 +19,8 @@ public:
     DispatchRef create(const std::u16string &progId) override;
 };
 
-// The one resolver of the Windows build; strovex::designerResolver() returns it.
+// The one resolver of the Windows build; strovex::nativeDesignerResolver()
+// returns it.
 ComResolver &comResolver();
 
 } // namespace strovex::win
