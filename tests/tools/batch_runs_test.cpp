@@ -436,8 +436,9 @@ TEST_F(BatchRun, StopEndsTheRunBetweenLabels)
             });
             EXPECT_EQ(named, i < 3) << "reported exactly when done";
         }
-        if (c.annotate)
+        if (c.annotate) {
             EXPECT_EQ(lines.size(), 11); // the file list, then the stopped line
+        }
     }
 }
 
