@@ -77,8 +77,10 @@ QString scriptFileName(const QString &destination, const QString &labelPath, con
         folder = labelPath.left(nameStart);
     } else {
         folder = destination;
+        // The separator the folder is already spelt with: "C:/out" + '\\' would
+        // name the file in two styles in every message.
         if (!isSeparator(folder.back()))
-            folder += QDir::separator();
+            folder += folder.contains(u'/') ? QChar(u'/') : QDir::separator();
     }
     QString base = labelPath.mid(nameStart);
     const qsizetype dot = base.lastIndexOf(u'.');
