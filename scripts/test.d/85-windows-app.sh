@@ -30,7 +30,7 @@ strovex_windows_app_tests() (
     echo "Windows programs: building against the Qt kit (built once, then cached)"
     # The shared suites that hold on Windows; the others still assume POSIX
     # paths (see docs/windows.md).
-    local shared_suites=(test_automation test_inspect test_output test_browse)
+    local shared_suites=(test_automation test_inspect test_output test_browse test_app_core test_settings_core)
     STROVEX_WIN_APP_TESTS=ON build_windows_app strovex strovex-cli strovexsim test_windows_services "${shared_suites[@]}" \
         || { echo "Windows programs: the build failed" >&2; return 1; }
     local kit=$STROVEX_QT_KIT
