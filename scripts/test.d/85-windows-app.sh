@@ -10,7 +10,7 @@
 #     leaves the designer holding nothing;
 #   - strovexsim.dll leaves another program's registration alone;
 #   - the services suite passes (registry settings, file search, script files);
-#   - the shared core suites that pass on Windows pass under Wine too;
+#   - the shared suites that hold on Windows pass under Wine too;
 #   - the zip opens a label in a fresh Wine prefix.
 
 strovex_windows_app_tests() (
@@ -30,7 +30,8 @@ strovex_windows_app_tests() (
     echo "Windows programs: building against the Qt kit (built once, then cached)"
     # The shared suites that hold on Windows; the others still assume POSIX
     # paths (see docs/windows.md).
-    local shared_suites=(test_automation test_inspect test_output test_browse test_app_core test_settings_core)
+    local shared_suites=(test_automation test_inspect test_output test_browse test_app_core test_settings_core
+        test_output_widgets)
     STROVEX_WIN_APP_TESTS=ON build_windows_app strovex strovex-cli strovexsim test_windows_services "${shared_suites[@]}" \
         || { echo "Windows programs: the build failed" >&2; return 1; }
     local kit=$STROVEX_QT_KIT
@@ -55,7 +56,8 @@ strovex_windows_app_tests() (
         || { echo "Windows programs: the Windows services suite failed" >&2; return 1; }
     local suite suites_started=$SECONDS
     for suite in "${shared_suites[@]}"; do
-        QT_QPA_PLATFORM=offscreen timeout 300 wine "$WIN_APP_BUILD/$suite.exe" --gtest_brief=1 \
+        # Headless: widget suites on the offscreen platform.
+        QT_QPA_PLATFORM=offscreen WINEQT_QPA_PLATFORM=offscreen timeout 300 wine "$WIN_APP_BUILD/$suite.exe" --gtest_brief=1 \
             || { echo "Windows programs: the suite $suite failed under Wine" >&2; return 1; }
     done
     echo "Windows programs: the shared suites passed under Wine in $((SECONDS - suites_started)) s"
