@@ -30,6 +30,12 @@ bool isSafeFunctionName(const QString &name)
     for (const QChar c : name) {
         if (c == u'/' || c == u'\\' || c.unicode() == 0)
             return false;
+#ifdef Q_OS_WIN
+        // Windows refuses these in file names, and "Box.a:b.vbs" would write
+        // into a hidden stream of a file "Box.a" instead.
+        if (c.unicode() < 32 || QStringView(u"<>:\"|?*").contains(c))
+            return false;
+#endif
     }
     return true;
 }
