@@ -30,6 +30,12 @@ bool isSafeFunctionName(const QString &name)
     for (const QChar c : name) {
         if (c == u'/' || c == u'\\' || c.unicode() == 0)
             return false;
+#ifdef Q_OS_WIN
+        // Windows refuses these in file names, and "Box.a:b.vbs" would write
+        // into a hidden stream of a file "Box.a" instead.
+        if (c.unicode() < 32 || QStringView(u"<>:\"|?*").contains(c))
+            return false;
+#endif
     }
     return true;
 }
@@ -77,8 +83,10 @@ QString scriptFileName(const QString &destination, const QString &labelPath, con
         folder = labelPath.left(nameStart);
     } else {
         folder = destination;
+        // The separator the folder is already spelt with: "C:/out" + '\\' would
+        // name the file in two styles in every message.
         if (!isSeparator(folder.back()))
-            folder += QDir::separator();
+            folder += folder.contains(u'/') ? QChar(u'/') : QDir::separator();
     }
     QString base = labelPath.mid(nameStart);
     const qsizetype dot = base.lastIndexOf(u'.');

@@ -9,7 +9,13 @@ namespace {
 
 TEST(CommandLine, FilesBecomeAbsoluteAndOptionsAreAnsweredOrRefused)
 {
-    const QString here = QStringLiteral("/home/ann/labels");
+    // An absolute path names its drive on Windows.
+#ifdef _WIN32
+    const QString root = QStringLiteral("D:");
+#else
+    const QString root;
+#endif
+    const QString here = root + QStringLiteral("/home/ann/labels");
     struct Case {
         QStringList args;
         Action action;
@@ -18,10 +24,10 @@ TEST(CommandLine, FilesBecomeAbsoluteAndOptionsAreAnsweredOrRefused)
     };
     const Case cases[] = {
         {{}, Action::Open, {}, ""},
-        {{QStringLiteral("samples/x.lbl")}, Action::Open, {QStringLiteral("/home/ann/labels/samples/x.lbl")}, ""},
-        {{QStringLiteral("./a.lbl"), QStringLiteral("../b.lbl"), QStringLiteral("/srv/c.lbl")},
+        {{QStringLiteral("samples/x.lbl")}, Action::Open, {root + QStringLiteral("/home/ann/labels/samples/x.lbl")}, ""},
+        {{QStringLiteral("./a.lbl"), QStringLiteral("../b.lbl"), root + QStringLiteral("/srv/c.lbl")},
          Action::Open,
-         {QStringLiteral("/home/ann/labels/a.lbl"), QStringLiteral("/home/ann/b.lbl"), QStringLiteral("/srv/c.lbl")},
+         {root + QStringLiteral("/home/ann/labels/a.lbl"), root + QStringLiteral("/home/ann/b.lbl"), root + QStringLiteral("/srv/c.lbl")},
          ""},
         {{QStringLiteral("--help")}, Action::Help, {}, "Usage: strovex"},
         {{QStringLiteral("a.lbl"), QStringLiteral("-h")}, Action::Help, {}, "Usage: strovex"},
@@ -29,7 +35,7 @@ TEST(CommandLine, FilesBecomeAbsoluteAndOptionsAreAnsweredOrRefused)
         {{QStringLiteral("--print"), QStringLiteral("a.lbl")}, Action::Usage, {}, "Unknown option \"--print\".\nUsage: strovex"},
         {{QStringLiteral("--"), QStringLiteral("--help"), QStringLiteral("-")},
          Action::Open,
-         {QStringLiteral("/home/ann/labels/--help"), QStringLiteral("/home/ann/labels/-")},
+         {root + QStringLiteral("/home/ann/labels/--help"), root + QStringLiteral("/home/ann/labels/-")},
          ""},
     };
     for (const Case &c : cases) {

@@ -134,6 +134,7 @@ TEST_F(ExtractRun, NamesThatMeetOnDiskAreWrittenOnce)
 
 TEST_F(ExtractRun, NeverWritesThroughASymbolicLinkOrOverALabelBeingRead)
 {
+#ifndef _WIN32 // symbolic links: POSIX file-system behaviour
     const QString outside = dir.write(QStringLiteral("outside/precious.txt"), "precious");
     QDir().mkpath(dir.file(QStringLiteral("dest")));
     ASSERT_TRUE(QFile::link(outside, dir.file(QStringLiteral("dest/box.F.vbs"))));
@@ -146,6 +147,7 @@ TEST_F(ExtractRun, NeverWritesThroughASymbolicLinkOrOverALabelBeingRead)
             << e.what();
     }
     EXPECT_EQ(readAll(outside), QByteArray("precious"));
+#endif
 
     // A label whose name a script file of another label would take.
     const QString a = label(QStringLiteral("a.lbl"), "[" + vb("F", "#script") + "]");

@@ -1,4 +1,5 @@
 #include "app/settings_simple.h"
+#include "output/save_file.h"
 #include "platform/platform_info.h"
 #include "platform/printers.h"
 #include "platform/settings_store_file.h"
@@ -120,6 +121,28 @@ TEST(WindowsExtractScripts, WritesAnsiWhereItCanAndUtf16WhereItCannot)
     QByteArray expected("\xFF\xFE", 2);
     expected.append(reinterpret_cast<const char *>(wide.utf16()), wide.size() * 2);
     EXPECT_EQ(test::readAll(dir.file(QStringLiteral("Box.Wide.vbs"))), expected);
+    EXPECT_EQ(sim::liveObjects(), 0);
+}
+
+TEST(WindowsExtractScripts, FunctionNamesWindowsRefusesInFileNamesWriteNothing)
+{
+    test::TempDir dir;
+    const QString label = dir.write(QStringLiteral("Box.lbl"), R"({"SimulatedLabel": 1, "Functions": [
+        {"Name": "a:b", "Kind": 9, "KindName": "QUILLScript", "Script": "#stream"}]})");
+    const QString named = dir.file(QStringLiteral("Box.a:b.vbs"));
+    {
+        const QuillApp app(sim::createApplication());
+        LinesReport report;
+        try {
+            runExtractScripts({label}, app, QString(), report);
+            ADD_FAILURE() << "the run should have ended";
+        } catch (const FileError &e) {
+            EXPECT_EQ(e.message(), QStringLiteral("Cannot create file \"%1\". The function name is not a valid file name.")
+                                       .arg(named));
+        }
+    }
+    // Nothing beside the label, not even a file "Box.a" holding the script in a stream.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Box.lbl")});
     EXPECT_EQ(sim::liveObjects(), 0);
 }
 
