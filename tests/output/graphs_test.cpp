@@ -193,6 +193,9 @@ TEST(Graphs, HostileNamesInDot)
     EXPECT_EQ(BuildDotGraph(numbered.view).first(), QStringLiteral("digraph \"2024box\"{"));
 }
 
+// Graphviz is installed on the Linux side only; the Windows build's DOT files
+// are compared byte for byte with the Linux build's.
+#ifndef _WIN32
 namespace {
 
 // Runs `dot -Tsvg` on `file`; empty when it succeeded, else what it said.
@@ -256,3 +259,4 @@ TEST(Graphs, GraphvizReadsEveryDotFile)
     // 2 functions, 2 databases, 7 input/output groups, 4 categories.
     EXPECT_EQ(svgNodeCount(dir.file(QStringLiteral("graph.dot"))), 12 + 5 + 2 + 2 + 7 + 4);
 }
+#endif
