@@ -50,18 +50,13 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    // The installed designer where the platform has a way to it, else the simulated one.
-    strovex::ProgIdResolver *designer = strovex::nativeDesignerResolver();
-    if (!designer) {
-        // A value the simulated designer does not know must not pass for "no designer".
-        if (const QString error = strovex::sim::designerChoiceError(); !error.isEmpty()) {
-            std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-            strovex::showMessage(nullptr, strovex::MessageKind::Error, error);
-            return 2;
-        }
-        designer = &strovex::sim::environmentResolver();
+    const strovex::sim::ProgramDesigner designer = strovex::sim::programDesigner();
+    if (!designer.resolver) {
+        std::fprintf(stderr, "%s\n", designer.error.toLocal8Bit().constData());
+        strovex::showMessage(nullptr, strovex::MessageKind::Error, designer.error);
+        return 2;
     }
-    strovex::setDesignerResolver(designer);
+    strovex::setDesignerResolver(designer.resolver);
 
     strovex::TfrmMain window;
     window.setStartupFiles(commandLine.files);

@@ -21,17 +21,12 @@ int main(int argc, char **argv)
     // No QGuiApplication: the tool runs where there is no display.
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("strovex-cli"));
-    // The installed designer where the platform has a way to it, else the simulated one.
-    strovex::ProgIdResolver *designer = strovex::nativeDesignerResolver();
-    if (!designer) {
-        // A value the simulated designer does not know must not pass for "no designer".
-        if (const QString error = strovex::sim::designerChoiceError(); !error.isEmpty()) {
-            std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-            return strovex::CliUsage;
-        }
-        designer = &strovex::sim::environmentResolver();
+    const strovex::sim::ProgramDesigner designer = strovex::sim::programDesigner();
+    if (!designer.resolver) {
+        std::fprintf(stderr, "%s\n", designer.error.toLocal8Bit().constData());
+        return strovex::CliUsage;
     }
-    strovex::setDesignerResolver(designer);
+    strovex::setDesignerResolver(designer.resolver);
 
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -42,6 +42,17 @@ QString designerChoiceError();
 // no COM.
 ProgIdResolver &environmentResolver();
 
+// The designer a program talks to: the installed one where the platform has a
+// way to it, else the simulated one (environmentResolver). When the simulated
+// one is chosen and STROVEX_DESIGNER holds a value it does not take, no
+// resolver and the message of designerChoiceError: a mistyped value must not
+// pass for "no designer".
+struct ProgramDesigner {
+    ProgIdResolver *resolver = nullptr;
+    QString error;
+};
+ProgramDesigner programDesigner();
+
 // Process-wide knobs (fault sweeps, a designer that stopped, latency, call log).
 // 0 switches a knob off. The environment variables STROVEX_SIM_FAIL_CALL,
 // STROVEX_SIM_STOP_AFTER, STROVEX_SIM_LATENCY_US and STROVEX_SIM_LOG set them.
