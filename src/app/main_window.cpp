@@ -26,7 +26,6 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -334,18 +333,15 @@ void TfrmMain::OpenLabelFile(const QString &path)
         BusyCursor busy;
         view->PrepareGrids();
         // Shown only while a long load works.
-        connect(view, &TLabelInfo::loadStatusChanged, this, [this](const QString &step) {
-            statusBar()->show();
-            statusBar()->showMessage(step);
-        });
+        connect(view, &TLabelInfo::loadStatusChanged, this, &TfrmMain::showLoadStatus);
         const struct HideStatus {
-            QMainWindow *window;
+            QLabel *const &status;
             ~HideStatus()
             {
-                if (QStatusBar *bar = window->findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly))
-                    bar->hide();
+                if (status)
+                    status->hide();
             }
-        } hideStatus{this};
+        } hideStatus{loadStatus_};
         loaded = view->LoadLabel(quillApp_, path);
     }
     refresh.done = true;
@@ -355,6 +351,26 @@ void TfrmMain::OpenLabelFile(const QString &path)
         PageControl1_->removeTab(index);
         delete view;
     }
+}
+
+// Floats over the bottom of the window instead of taking a status bar's room:
+// a status bar showing and hiding would resize the pages, and the preview would
+// be drawn again by the designer after every long load.
+void TfrmMain::showLoadStatus(const QString &step)
+{
+    if (!loadStatus_) {
+        loadStatus_ = new QLabel(this);
+        loadStatus_->setObjectName(QStringLiteral("lblLoadStatus"));
+        loadStatus_->setAutoFillBackground(true);
+        loadStatus_->setFrameShape(QFrame::StyledPanel);
+        loadStatus_->setMargin(4);
+    }
+    loadStatus_->setText(step);
+    const QRect area = centralWidget() ? centralWidget()->geometry() : rect();
+    const int height = loadStatus_->sizeHint().height();
+    loadStatus_->setGeometry(area.left(), area.bottom() + 1 - height, area.width(), height);
+    loadStatus_->raise();
+    loadStatus_->show();
 }
 
 void TfrmMain::FileOpen1Accept(const QStringList &paths)

@@ -5,6 +5,7 @@
 #include "app/settings_main_form.h"
 #include "automation/designer.h"
 
+#include <QLabel>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -64,6 +65,7 @@ private:
     void storeBounds();
     void fitFrame();
     void closePage(int index);
+    void showLoadStatus(const QString &step);
     void actFileCloseExecute();
     void actFileCloseAllExecute();
     void FileOpen1Execute();
@@ -93,6 +95,7 @@ private:
     QTreeWidget *vstSearchResults_ = nullptr;
     QFileDialog *SaveDialog_ = nullptr;
     QFileDialog *SaveDialog2_ = nullptr;
+    QLabel *loadStatus_ = nullptr; // made on the first long load
 
     QAction *FileOpen1_ = nullptr;
     QAction *actFileClose_ = nullptr;

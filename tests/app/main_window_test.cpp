@@ -312,3 +312,24 @@ TEST_F(AppTest, AboutShowsTheVersionLineAndClosesWithEscape)
     EXPECT_EQ(version, QStringLiteral("Version 2.9.5 (build 120)"));
     EXPECT_TRUE(closedByEscape);
 }
+
+// A long load names the page it fills over the window, without taking room from
+// the pages: after the load nothing moves, so the designer draws no second preview.
+TEST_F(AppTest, ALongLoadShowsItsStatusWithoutDrawingThePreviewAgain)
+{
+    TfrmMain &w = start();
+    sim::Knobs slow;
+    slow.latencyUs = 10'000; // about 90 calls: close to a second
+    sim::setKnobs(slow);
+    w.OpenLabelFile(fixture("box.lbl"));
+    sim::setKnobs({});
+    ASSERT_EQ(w.pages()->count(), 1);
+    const std::uint64_t calls = sim::callCount();
+    QTest::qWait(100);
+    EXPECT_EQ(sim::callCount(), calls) << "the designer was called again after the load";
+
+    auto *status = w.findChild<QLabel *>(QStringLiteral("lblLoadStatus"));
+    ASSERT_NE(status, nullptr) << "the load's status was never shown";
+    EXPECT_EQ(status->text(), QStringLiteral("Loading box.lbl: Preview"));
+    EXPECT_FALSE(status->isVisible());
+}
