@@ -2,15 +2,26 @@
 #include "inspect/comma_text.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace strovex {
 
 void sortIgnoringCase(QStringList &list)
 {
-    std::stable_sort(list.begin(), list.end(), [](const QString &a, const QString &b) {
-        const int c = QString::localeAwareCompare(a.toCaseFolded(), b.toCaseFolded());
-        return c < 0;
+    // Each entry folded once, not at every comparison.
+    struct Entry {
+        QString folded;
+        QString text;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(std::size_t(list.size()));
+    for (QString &text : list)
+        entries.push_back({text.toCaseFolded(), std::move(text)});
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        return QString::localeAwareCompare(a.folded, b.folded) < 0;
     });
+    for (qsizetype i = 0; i < list.size(); ++i)
+        list[i] = std::move(entries[std::size_t(i)].text);
 }
 
 QStringList collectFonts(const QStringList &fontNames)

@@ -18,4 +18,10 @@ double ConvertMeasure(int value, int unitCode, int resolution);
 // decimals with the default locale's separator, a space, then `unitText`.
 QString PositionText(double measure, const QString &unitText);
 
+// `value` with `decimals` decimals as the default locale writes it, without
+// group separators: QLocale().toString(value, 'f', decimals), made without
+// QLocale where the locale writes plain digits (a load formats every position
+// and font size of a label).
+QString FixedPointText(double value, int decimals);
+
 } // namespace strovex

@@ -1,4 +1,5 @@
 #include "inspect/value_tables.h"
+#include "inspect/measure.h"
 
 #include <QLocale>
 
@@ -171,24 +172,25 @@ QString ObjectContentsText(const ObjectMembers &object)
 QString FontSizeText(int tenthsOfPoint)
 {
     if (tenthsOfPoint % 10 == 0)
-        return QStringLiteral("%1 pt").arg(tenthsOfPoint / 10);
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(tenthsOfPoint / 10.0, 'f', 1) + QStringLiteral(" pt");
+        return QString::number(tenthsOfPoint / 10) + QStringLiteral(" pt");
+    return FixedPointText(tenthsOfPoint / 10.0, 1) + QStringLiteral(" pt");
 }
 
 QString FontStyleText(bool italic, bool bold, bool underline, bool strikeout)
 {
-    QStringList words;
-    if (italic)
-        words << QStringLiteral("Italic");
-    if (bold)
-        words << QStringLiteral("Bold");
-    if (underline)
-        words << QStringLiteral("Underline");
-    if (strikeout)
-        words << QStringLiteral("Strikeout");
-    return words.join(QStringLiteral(", "));
+    QString text;
+    const auto add = [&text](bool on, QLatin1String word) {
+        if (!on)
+            return;
+        if (!text.isEmpty())
+            text += QLatin1String(", ");
+        text += word;
+    };
+    add(italic, QLatin1String("Italic"));
+    add(bold, QLatin1String("Bold"));
+    add(underline, QLatin1String("Underline"));
+    add(strikeout, QLatin1String("Strikeout"));
+    return text;
 }
 
 QString ObjectFontText(const ObjectMembers &object)
