@@ -1,5 +1,6 @@
 #include "simcom/com_server.h"
 
+#include "platform/win/com_object.h"
 #include "platform/win/variant_value.h"
 #include "platform/win/win_text.h"
 
@@ -33,35 +34,13 @@ HRESULT raise(EXCEPINFO *excep, const std::u16string &text, HRESULT code)
     return DISP_E_EXCEPTION;
 }
 
-class ServerObject final : public IDispatch {
+class ServerObject final : public win::ComObject<IDispatch, IID_IDispatch, IID_ServerObject> {
 public:
-    explicit ServerObject(DispatchRef object) : object_(std::move(object)) { ++liveCount; }
-    ~ServerObject() { --liveCount; }
-    ServerObject(const ServerObject &) = delete;
-    ServerObject &operator=(const ServerObject &) = delete;
+    explicit ServerObject(DispatchRef object) : ComObject(1), object_(std::move(object)) { ++liveCount; }
+    ~ServerObject() override { --liveCount; }
 
     const DispatchRef &object() const { return object_; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
-    {
-        if (!out)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_ServerObject)) {
-            *out = static_cast<IDispatch *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override
     {
         if (!count)
@@ -84,7 +63,6 @@ public:
 
 private:
     DispatchRef object_;
-    std::atomic<ULONG> references_{1};
 };
 
 DispatchRef fromClient(IDispatch *object)
@@ -155,33 +133,11 @@ HRESULT ServerObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS *pa
     }
 }
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public win::ComObject<IClassFactory, IID_IClassFactory> {
 public:
-    explicit ClassFactory(ObjectFactory create) : create_(std::move(create)) { ++liveCount; }
-    ~ClassFactory() { --liveCount; }
-    ClassFactory(const ClassFactory &) = delete;
-    ClassFactory &operator=(const ClassFactory &) = delete;
+    explicit ClassFactory(ObjectFactory create) : ComObject(1), create_(std::move(create)) { ++liveCount; }
+    ~ClassFactory() override { --liveCount; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
-    {
-        if (!out)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-            *out = static_cast<IClassFactory *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID iid, void **out) override
     {
         if (!out)
@@ -214,7 +170,6 @@ public:
 
 private:
     ObjectFactory create_;
-    std::atomic<ULONG> references_{1};
 };
 
 // Registry keys closed on every path.

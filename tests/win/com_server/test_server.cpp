@@ -5,6 +5,8 @@
 
 #include "test_server_ids.h"
 
+#include "platform/win/com_object.h"
+
 #include <windows.h>
 #include <oleauto.h>
 
@@ -14,6 +16,7 @@
 #include <string>
 
 using namespace quill_test;
+using strovex::win::ComObject;
 
 namespace {
 
@@ -81,33 +84,11 @@ bool validPut(const DISPPARAMS &params)
         && params.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
 }
 
-class DispatchObject : public IDispatch {
+class DispatchObject : public ComObject<IDispatch, IID_IDispatch> {
 public:
-    DispatchObject() { ++liveObjects; }
-    virtual ~DispatchObject() { --liveObjects; }
-    DispatchObject(const DispatchObject &) = delete;
-    DispatchObject &operator=(const DispatchObject &) = delete;
+    DispatchObject() : ComObject(0) { ++liveObjects; }
+    ~DispatchObject() override { --liveObjects; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
-    {
-        if (!out)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-            *out = static_cast<IDispatch *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override
     {
         *count = 0;
@@ -146,8 +127,6 @@ protected:
         return S_OK;
     }
 
-private:
-    std::atomic<ULONG> references_{0};
 };
 
 class Variable final : public DispatchObject {
@@ -430,31 +409,11 @@ private:
     VARIANT referenced_;
 };
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public ComObject<IClassFactory, IID_IClassFactory> {
 public:
-    explicit ClassFactory(int generation) : generation_(generation) { ++serverLocks; }
-    ~ClassFactory() { --serverLocks; }
-    ClassFactory(const ClassFactory &) = delete;
-    ClassFactory &operator=(const ClassFactory &) = delete;
+    explicit ClassFactory(int generation) : ComObject(0), generation_(generation) { ++serverLocks; }
+    ~ClassFactory() override { --serverLocks; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
-    {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-            *out = static_cast<IClassFactory *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID iid, void **out) override
     {
         *out = nullptr;
@@ -478,7 +437,6 @@ public:
 
 private:
     int generation_;
-    std::atomic<ULONG> references_{0};
 };
 
 } // namespace
