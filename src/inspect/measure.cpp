@@ -91,15 +91,18 @@ const NumberStyle &numberStyle()
 QString FixedPointText(double value, int decimals)
 {
     const NumberStyle &style = numberStyle();
-    if (!style.plainDigits || !std::isfinite(value) || decimals < 1) {
+    char buffer[400];
+    std::to_chars_result printed{buffer, std::errc::not_supported};
+    if (style.plainDigits && std::isfinite(value) && decimals >= 1) {
+        // The locale writes no sign on a negative zero (but does on -0.004).
+        printed = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value, std::chars_format::fixed,
+                                decimals);
+    }
+    if (printed.ec != std::errc()) {
         QLocale locale = style.locale;
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
         return locale.toString(value, 'f', decimals);
     }
-    char buffer[400];
-    // The locale writes no sign on a negative zero (but does on -0.004).
-    const auto printed = std::to_chars(buffer, buffer + sizeof buffer, value == 0 ? 0.0 : value,
-                                       std::chars_format::fixed, decimals);
     QString text = QString::fromLatin1(buffer, printed.ptr - buffer);
     text[text.size() - 1 - decimals] = style.decimalPoint;
     return text;
