@@ -566,10 +566,25 @@ private:
         // Lock the new file before it takes the label's name, so the name is never free.
         HeldFile replacement;
         const auto lockReplacement = [&](QFileDevice &file) {
-            if (doc_->held)
-                replacement = HeldFile::lockReplacement(int(file.handle()));
+            if (!doc_->held)
+                return;
+            replacement = HeldFile::lockReplacement(int(file.handle()));
+#ifdef Q_OS_WIN
+            // Windows moves no file over an open one: the hold passes to the
+            // new file before the move.
+            if (replacement.valid())
+                *doc_->held = std::move(replacement);
+#endif
         };
         if (const std::optional<QString> reason = replaceFile(doc_->filePath, bytes, LinkAtTarget::Follow, lockReplacement)) {
+#ifdef Q_OS_WIN
+            // The old file stayed: hold it again.
+            HeldFiles none;
+            if (doc_->held) {
+                if (LabelFileRead again = readLabelFile(doc_->filePath, none); again.held)
+                    *doc_->held = std::move(*again.held);
+            }
+#endif
             app_->setError(QStringLiteral("Cannot save label file"),
                            QStringLiteral("The file \"%1\" cannot be written: %2").arg(doc_->filePath, *reason));
             return false;

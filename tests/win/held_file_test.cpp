@@ -73,7 +73,8 @@ TEST(HeldFileHandle, TheHoldFollowsAFileMovedOverTheHeldOne)
     ASSERT_TRUE(old.lock());
 
     // A save: the new file written beside it, locked through the writer's C
-    // runtime descriptor, closed, then moved over the held one.
+    // runtime descriptor, closed, the hold of the old one given up (nothing is
+    // moved over an open file), then moved over it.
     const HANDLE writer = openAsQtDoes(temporary, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     DWORD written = 0;
@@ -83,9 +84,13 @@ TEST(HeldFileHandle, TheHoldFollowsAFileMovedOverTheHeldOne)
     HeldFileHandle replacement = HeldFileHandle::lockOpenFile(descriptor);
     _close(descriptor);
     ASSERT_TRUE(replacement.valid());
+    // Still held under the new file's own name.
+    HeldFileHandle early = opened(temporary);
+    EXPECT_FALSE(early.lock());
+    early = HeldFileHandle();
+    old = HeldFileHandle();
     ASSERT_TRUE(MoveFileExW(toWide(temporary).c_str(), toWide(path).c_str(), MOVEFILE_REPLACE_EXISTING))
         << GetLastError();
-    old = HeldFileHandle();
 
     HeldFileHandle other = opened(path);
     EXPECT_EQ(other.index(), replacement.index());

@@ -19,7 +19,7 @@ namespace {
 // other reader fail.
 constexpr DWORD kLockOffsetHigh = 0x40000000;
 
-// Others may read the file and move a new one over it; none may write into it.
+// Others may read the file, and delete or rename it; none may write into it.
 constexpr DWORD kShareHeld = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
 } // namespace
@@ -94,7 +94,7 @@ HeldFileHandle HeldFileHandle::lockOpenFile(int crtDescriptor)
     if (original == INVALID_HANDLE_VALUE)
         return {};
     // A duplicate would share the writer's sharing mode, which refuses the
-    // move over the label; a handle of our own shares deletion.
+    // move to the label's name; a handle of our own shares deletion.
     std::vector<wchar_t> name(MAX_PATH);
     for (;;) {
         const DWORD length = GetFinalPathNameByHandleW(original, name.data(), DWORD(name.size()), FILE_NAME_NORMALIZED);

@@ -1,9 +1,10 @@
 #pragma once
 // A file kept open and locked for one holder, as a label designer keeps the
 // labels it has open: another holder (another process, or another handle in
-// this one) is refused, readers are not, and the file may still be replaced
-// under its name (a save writes a new file and moves it over the old one).
-// The system drops the lock when the process ends, however it ends.
+// this one) is refused, readers are not. Windows moves no file over one that
+// is open, so a save locks its new file (lockOpenFile) and gives up the old
+// hold just before the move. The system drops the lock when the process
+// ends, however it ends.
 
 #include <cstdint>
 #include <string>
@@ -26,7 +27,7 @@ public:
     HeldFileHandle(const HeldFileHandle &) = delete;
     HeldFileHandle &operator=(const HeldFileHandle &) = delete;
 
-    // Opens `path` for reading, sharing reading and replacement with others.
+    // Opens `path` for reading, sharing reading and deletion with others.
     // `error` is the system's message when Failed.
     static Open open(const std::u16string &path, HeldFileHandle &out, std::u16string &error);
 
