@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFont>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -14,6 +15,13 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strovex"));
+#ifdef _WIN32
+    // Qt's offscreen platform has no theme on Windows, so its font is 12 pt
+    // where desktop themes (and the platform on Linux) give 9 pt: the cases
+    // size their windows for a desktop font.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QApplication::setFont(QFont(QApplication::font().family(), 9));
+#endif
     // Suites run against the simulated designer in this process, where its
     // counters can be read.
     strovex::setDesignerResolver(&strovex::sim::environmentResolver());
