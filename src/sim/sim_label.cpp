@@ -568,23 +568,25 @@ private:
         const auto lockReplacement = [&](QFileDevice &file) {
             if (!doc_->held)
                 return;
-            replacement = HeldFile::lockReplacement(int(file.handle()));
 #ifdef Q_OS_WIN
-            // Windows moves no file over an open one: the hold passes to the
-            // new file before the move.
-            if (replacement.valid())
-                *doc_->held = std::move(replacement);
+            // Windows moves no file over an open one, and the new file is
+            // open to nobody else until it is moved: the hold is given up
+            // here and taken again on the file under the name afterwards.
+            Q_UNUSED(file);
+            *doc_->held = HeldFile();
+#else
+            replacement = HeldFile::lockReplacement(int(file.handle()));
 #endif
         };
-        if (const std::optional<QString> reason = replaceFile(doc_->filePath, bytes, LinkAtTarget::Follow, lockReplacement)) {
+        const std::optional<QString> reason = replaceFile(doc_->filePath, bytes, LinkAtTarget::Follow, lockReplacement);
 #ifdef Q_OS_WIN
-            // The old file stayed: hold it again.
+        if (doc_->held && !doc_->held->valid()) {
             HeldFiles none;
-            if (doc_->held) {
-                if (LabelFileRead again = readLabelFile(doc_->filePath, none); again.held)
-                    *doc_->held = std::move(*again.held);
-            }
+            if (LabelFileRead again = readLabelFile(doc_->filePath, none); again.held)
+                *doc_->held = std::move(*again.held);
+        }
 #endif
+        if (reason) {
             app_->setError(QStringLiteral("Cannot save label file"),
                            QStringLiteral("The file \"%1\" cannot be written: %2").arg(doc_->filePath, *reason));
             return false;

@@ -204,14 +204,6 @@ struct LabelFileReader {
     }
 };
 
-HeldFile HeldFile::lockReplacement(int fd)
-{
-    win::HeldFileHandle file = win::HeldFileHandle::lockOpenFile(fd);
-    if (!file.valid())
-        return {};
-    return LabelFileReader::adopt(std::move(file));
-}
-
 LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
 {
     LabelFileRead result;

@@ -34,11 +34,14 @@ public:
 #endif
     bool sameFile(std::uint64_t device, std::uint64_t inode) const { return valid() && device_ == device && inode_ == inode; }
 
+#ifndef _WIN32
     // A save replaces the file by a new one: lock the new one through `fd` (the
-    // save's open file, a C runtime descriptor on Windows too) before it takes
-    // the label's name, so the name is never free. Invalid when it cannot be
-    // locked (the save then wrote in place).
+    // save's open file) before it takes the label's name, so the name is never
+    // free. Invalid when it cannot be locked (the save then wrote in place).
+    // (Windows moves no file over an open one: the save there gives the hold
+    // up just before the move and takes it again on the new file.)
     static HeldFile lockReplacement(int fd);
+#endif
 
 private:
     friend struct LabelFileReader;

@@ -6,9 +6,6 @@
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 namespace strovex::win {
 namespace {
 
@@ -21,9 +18,9 @@ HeldFileHandle opened(const std::u16string &path)
 }
 
 // Opens as Qt's own file engine does (sharing reading and writing only).
-HANDLE openAsQtDoes(const std::u16string &path, DWORD access, DWORD disposition = OPEN_EXISTING)
+HANDLE openAsQtDoes(const std::u16string &path, DWORD access)
 {
-    return CreateFileW(toWide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+    return CreateFileW(toWide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -63,7 +60,7 @@ TEST(HeldFileHandle, OneHolderAtATimeReadersAndTheEndOfTheHolderAllowed)
     EXPECT_TRUE(second.lock());
 }
 
-TEST(HeldFileHandle, TheHoldFollowsAFileMovedOverTheHeldOne)
+TEST(HeldFileHandle, ASaveGivesTheHoldUpForTheMoveAndHoldsTheNewFile)
 {
     test::TempFolder root;
     const std::u16string path = root.file(u"label.lbl");
@@ -72,37 +69,28 @@ TEST(HeldFileHandle, TheHoldFollowsAFileMovedOverTheHeldOne)
     HeldFileHandle old = opened(path);
     ASSERT_TRUE(old.lock());
 
-    // A save: the new file written beside it, locked through the writer's C
-    // runtime descriptor, closed, the hold of the old one given up (nothing is
-    // moved over an open file), then moved over it.
-    const HANDLE writer = openAsQtDoes(temporary, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
+    // The new file is written beside it as Qt's save does: shared with nobody.
+    const HANDLE writer = CreateFileW(toWide(temporary).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(writer, "new!", 4, &written, nullptr));
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(writer), _O_RDWR);
-    ASSERT_GE(descriptor, 0);
-    HeldFileHandle replacement = HeldFileHandle::lockOpenFile(descriptor);
-    _close(descriptor);
-    ASSERT_TRUE(replacement.valid());
-    // Still held under the new file's own name.
-    HeldFileHandle early = opened(temporary);
-    EXPECT_FALSE(early.lock());
-    early = HeldFileHandle();
+    CloseHandle(writer);
+    // Nothing is moved over a held file, shared for deletion or not.
+    EXPECT_FALSE(MoveFileExW(toWide(temporary).c_str(), toWide(path).c_str(), MOVEFILE_REPLACE_EXISTING));
     old = HeldFileHandle();
     ASSERT_TRUE(MoveFileExW(toWide(temporary).c_str(), toWide(path).c_str(), MOVEFILE_REPLACE_EXISTING))
         << GetLastError();
 
+    HeldFileHandle renewed = opened(path);
+    ASSERT_TRUE(renewed.lock());
     HeldFileHandle other = opened(path);
-    EXPECT_EQ(other.index(), replacement.index());
+    EXPECT_EQ(other.index(), renewed.index());
     EXPECT_FALSE(other.lock());
     std::string bytes;
     std::u16string error;
     ASSERT_TRUE(other.read(bytes, 100, error));
     EXPECT_EQ(bytes, "new!");
-    replacement = HeldFileHandle();
-    EXPECT_TRUE(other.lock());
-
-    EXPECT_FALSE(HeldFileHandle::lockOpenFile(-1).valid());
 }
 
 TEST(HeldFileHandle, FoldersAndMissingFilesAreNotOpened)

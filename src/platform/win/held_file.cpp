@@ -4,11 +4,8 @@
 
 #include <windows.h>
 
-#include <io.h>
-
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace strovex::win {
 
@@ -84,37 +81,6 @@ HeldFileHandle::Open HeldFileHandle::open(const std::u16string &path, HeldFileHa
         return Open::Failed;
     }
     return Open::Opened;
-}
-
-HeldFileHandle HeldFileHandle::lockOpenFile(int crtDescriptor)
-{
-    if (crtDescriptor < 0)
-        return {};
-    const auto original = reinterpret_cast<HANDLE>(_get_osfhandle(crtDescriptor));
-    if (original == INVALID_HANDLE_VALUE)
-        return {};
-    // A duplicate would share the writer's sharing mode, which refuses the
-    // move to the label's name; a handle of our own shares deletion.
-    std::vector<wchar_t> name(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(original, name.data(), DWORD(name.size()), FILE_NAME_NORMALIZED);
-        if (length == 0)
-            return {};
-        if (length < name.size())
-            break;
-        name.resize(length + 1);
-    }
-    HeldFileHandle file;
-    // The writer still has it open for writing, so writing must be shared.
-    file.handle_ = CreateFileW(name.data(), GENERIC_READ, kShareHeld | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file.handle_ == INVALID_HANDLE_VALUE) {
-        file.handle_ = nullptr;
-        return {};
-    }
-    if (!file.describe() || !file.lock())
-        return {};
-    return file;
 }
 
 bool HeldFileHandle::lock()

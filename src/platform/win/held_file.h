@@ -2,9 +2,9 @@
 // A file kept open and locked for one holder, as a label designer keeps the
 // labels it has open: another holder (another process, or another handle in
 // this one) is refused, readers are not. Windows moves no file over one that
-// is open, so a save locks its new file (lockOpenFile) and gives up the old
-// hold just before the move. The system drops the lock when the process
-// ends, however it ends.
+// is open, so a save gives the hold up just before the move and holds the
+// new file after it. The system drops the lock when the process ends,
+// however it ends.
 
 #include <cstdint>
 #include <string>
@@ -30,11 +30,6 @@ public:
     // Opens `path` for reading, sharing reading and deletion with others.
     // `error` is the system's message when Failed.
     static Open open(const std::u16string &path, HeldFileHandle &out, std::u16string &error);
-
-    // The file a CRT descriptor (a save's temporary file) has open, opened again
-    // and locked so the hold follows it when it takes the label's name.
-    // Invalid when it cannot be.
-    static HeldFileHandle lockOpenFile(int crtDescriptor);
 
     bool valid() const { return handle_ != nullptr; }
     std::uint64_t volume() const { return volume_; }
