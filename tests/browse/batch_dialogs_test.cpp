@@ -178,8 +178,9 @@ TEST_F(BatchDialogs, CaptionsButtonsHintsAndSizes)
 
 TEST_F(BatchDialogs, RunButtonFollowsTheListAfterEveryAdd)
 {
-    const QString a = label(QStringLiteral("tree/a.lbl"), "");
-    const QString b = label(QStringLiteral("tree/sub/B.LBL"), "");
+    // Found under the folder the picker gives, in its native spelling.
+    const QString a = QDir::toNativeSeparators(label(QStringLiteral("tree/a.lbl"), ""));
+    const QString b = QDir::toNativeSeparators(label(QStringLiteral("tree/sub/B.LBL"), ""));
     QDir().mkpath(dir.file(QStringLiteral("empty")));
     TfrmSetPaths dialog(nullptr, app);
     QPushButton *run = dialog.runButton();
