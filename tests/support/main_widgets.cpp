@@ -16,11 +16,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strovex"));
 #ifdef _WIN32
-    // Qt's offscreen platform has no theme on Windows, so its font is 12 pt
-    // where desktop themes (and the platform on Linux) give 9 pt: the cases
-    // size their windows for a desktop font.
+    // Qt's offscreen platform has no theme on Windows: no family is named and
+    // its size is 12 pt. The cases size their windows for the font the same
+    // platform gives on Linux, "Sans Serif" 9 pt, which is DejaVu Sans there
+    // and among the fonts the Wine run hands it (QT_QPA_FONTDIR).
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        QApplication::setFont(QFont(QApplication::font().family(), 9));
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
 #endif
     // Suites run against the simulated designer in this process, where its
     // counters can be read.
