@@ -66,7 +66,7 @@ TEST(CliProcess, RunsWithoutADisplayAndReportsByExitStatus)
 
     const ProcessResult info = runProgram({QStringLiteral("info"), label});
     EXPECT_EQ(info.status, CliOk) << info.err.toStdString();
-    EXPECT_TRUE(info.out.startsWith("Label Info\n  Name:              " + QDir::toNativeSeparators(label).toUtf8()));
+    EXPECT_TRUE(info.out.startsWith("Label Info\n  Name:              " + label.toUtf8()));
     EXPECT_TRUE(info.err.isEmpty()) << info.err.toStdString();
 
     const ProcessResult none = runProgram({QStringLiteral("--designer"), QStringLiteral("none"), QStringLiteral("info"), label});
@@ -145,9 +145,7 @@ TEST(CliProcess, WritersRefuseToWriteOverTheLabelTheyRead)
         for (const QString &out : targets) {
             const ProcessResult result = runProgram({QString::fromUtf8(command), label, out});
             EXPECT_EQ(result.status, CliFileErrors) << command;
-            EXPECT_EQ(result.err, QStringLiteral("Cannot create file \"%1\". It is the label being read.\n")
-                                      .arg(QDir::toNativeSeparators(out))
-                                      .toUtf8())
+            EXPECT_EQ(result.err, QStringLiteral("Cannot create file \"%1\". It is the label being read.\n").arg(out).toUtf8())
                 << command;
         }
     }
