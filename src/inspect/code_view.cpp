@@ -16,6 +16,15 @@ QFont codeFont()
     font.setFixedPitch(true);
     if (!QFontInfo(font).fixedPitch())
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!QFontInfo(font).fixedPitch()) {
+        // Where no platform theme names a fixed font (Qt's offscreen platform
+        // on Windows gives the default font): any fixed-pitch family there is.
+        const QStringList families = QFontDatabase::families();
+        const auto fixed = std::find_if(families.cbegin(), families.cend(),
+                                        [](const QString &family) { return QFontDatabase::isFixedPitch(family); });
+        if (fixed != families.cend())
+            font.setFamily(*fixed);
+    }
     return font;
 }
 

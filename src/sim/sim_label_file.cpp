@@ -35,12 +35,31 @@ QString notAFile(const QString &path)
 
 } // namespace
 
+#ifdef Q_OS_WIN
+
+HeldFile::~HeldFile() = default;
+
+HeldFile::HeldFile(HeldFile &&other) noexcept
+    : file_(std::move(other.file_)), device_(other.device_), inode_(other.inode_)
+{
+}
+
+HeldFile &HeldFile::operator=(HeldFile &&other) noexcept
+{
+    if (this != &other) {
+        file_ = std::move(other.file_);
+        device_ = other.device_;
+        inode_ = other.inode_;
+    }
+    return *this;
+}
+
+#else
+
 HeldFile::~HeldFile()
 {
-#ifndef Q_OS_WIN
     if (fd_ >= 0)
         ::close(fd_);
-#endif
 }
 
 HeldFile::HeldFile(HeldFile &&other) noexcept
@@ -58,6 +77,8 @@ HeldFile &HeldFile::operator=(HeldFile &&other) noexcept
     }
     return *this;
 }
+
+#endif
 
 #ifndef Q_OS_WIN
 
@@ -172,36 +193,81 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
 
 #else
 
-HeldFile HeldFile::lockReplacement(int)
-{
-    return {};
-}
+struct LabelFileReader {
+    static HeldFile adopt(win::HeldFileHandle file)
+    {
+        HeldFile held;
+        held.device_ = file.volume();
+        held.inode_ = file.index();
+        held.file_ = std::move(file);
+        return held;
+    }
+};
 
-// Without POSIX locks the file is read with Qt alone and not held.
-LabelFileRead readLabelFile(const QString &path, HeldFiles &)
+LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
 {
     LabelFileRead result;
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        result.reason = notAFile(path);
+    const std::u16string name = path.toStdU16String();
+    // A save by another designer may put a new file under the name between our
+    // open and our lock; the lock must be on the file the name leads to.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        win::HeldFileHandle file;
+        std::u16string error;
+        switch (win::HeldFileHandle::open(name, file, error)) {
+        case win::HeldFileHandle::Open::Opened:
+            break;
+        case win::HeldFileHandle::Open::InUse:
+            result.outcome = LabelFileRead::InUse;
+            return result;
+        case win::HeldFileHandle::Open::NotAFile:
+            result.reason = notAFile(path);
+            return result;
+        case win::HeldFileHandle::Open::Failed:
+            result.reason = QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, QString::fromStdU16String(error));
+            return result;
+        }
+        if (file.size() > std::uint64_t(kMaxLabelFileBytes)) {
+            result.reason = tooLarge(path);
+            return result;
+        }
+
+        std::shared_ptr<HeldFile> shared;
+        std::erase_if(held, [](const std::weak_ptr<HeldFile> &w) { return w.expired(); });
+        for (const std::weak_ptr<HeldFile> &w : held) {
+            std::shared_ptr<HeldFile> h = w.lock();
+            if (h && h->sameFile(file.volume(), file.index()))
+                shared = h;
+        }
+        if (!shared) {
+            if (!file.lock()) {
+                result.outcome = LabelFileRead::InUse;
+                return result;
+            }
+            std::uint64_t volume = 0, index = 0;
+            if (win::fileIdentity(name, volume, index) && (volume != file.volume() || index != file.index()))
+                continue;
+        }
+
+        std::string bytes;
+        if (!file.read(bytes, std::uint64_t(kMaxLabelFileBytes) + 1, error)) {
+            result.reason = QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, QString::fromStdU16String(error));
+            return result;
+        }
+        if (bytes.size() > std::size_t(kMaxLabelFileBytes)) {
+            result.reason = tooLarge(path);
+            return result;
+        }
+        result.outcome = LabelFileRead::Read;
+        result.bytes = QByteArray(bytes.data(), qsizetype(bytes.size()));
+        if (shared) {
+            result.held = std::move(shared);
+        } else {
+            result.held = std::make_shared<HeldFile>(LabelFileReader::adopt(std::move(file)));
+            held.push_back(result.held);
+        }
         return result;
     }
-    if (info.size() > kMaxLabelFileBytes) {
-        result.reason = tooLarge(path);
-        return result;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.reason = QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString());
-        return result;
-    }
-    result.bytes = file.read(kMaxLabelFileBytes + 1);
-    if (result.bytes.size() > kMaxLabelFileBytes) {
-        result.bytes.clear();
-        result.reason = tooLarge(path);
-        return result;
-    }
-    result.outcome = LabelFileRead::Read;
+    result.outcome = LabelFileRead::InUse;
     return result;
 }
 

@@ -59,15 +59,31 @@ QString skippedText(const QString &functionName, int number, QString reason)
     return QStringLiteral("Function %1 skipped: %2").arg(function, reason);
 }
 
+// A lone surrogate as the replacement character: the name a POSIX system
+// stores anyway, and one every Windows volume and file share can hold too.
+QString withoutLoneSurrogates(QString name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            name[i] = QChar::ReplacementCharacter;
+    }
+    return name;
+}
+
 // Two spellings of one file count as one name, also two names that become the
-// same bytes on disk (lone surrogates do).
+// same bytes on disk.
 QString writtenKey(const QString &fileName)
 {
-    const QString path = QFile::decodeName(QFile::encodeName(QDir::cleanPath(QDir().absoluteFilePath(fileName))));
+    const QString path = QDir::cleanPath(QDir().absoluteFilePath(fileName));
 #ifdef Q_OS_WIN
+    // Names are UTF-16 there: through the ANSI code page distinct names would
+    // meet ("日" and "本" both become "?").
     return path.toCaseFolded();
 #else
-    return path;
+    return QFile::decodeName(QFile::encodeName(path));
 #endif
 }
 
@@ -92,7 +108,7 @@ QString scriptFileName(const QString &destination, const QString &labelPath, con
     const qsizetype dot = base.lastIndexOf(u'.');
     if (dot >= 0)
         base.truncate(dot);
-    return folder + base + u'.' + functionName + QStringLiteral(".vbs");
+    return folder + base + u'.' + withoutLoneSurrogates(functionName) + QStringLiteral(".vbs");
 }
 
 void runExtractScripts(const QStringList &files, const QuillApp &app, const QString &destination,

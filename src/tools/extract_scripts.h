@@ -13,7 +13,8 @@ namespace strovex {
 
 // destination (with one trailing separator added when it has none), or the
 // label's own folder when `destination` is empty; then the label's file name
-// without its last extension, ".", the function name and ".vbs".
+// without its last extension, ".", the function name (each lone surrogate in
+// it as U+FFFD) and ".vbs".
 QString scriptFileName(const QString &destination, const QString &labelPath, const QString &functionName);
 
 // Annotate style: a line gets " - 1 script saved." or " - N scripts saved."

@@ -15,11 +15,18 @@ std::shared_ptr<DirectoryLister> &currentLister()
 }
 
 #ifdef Q_OS_WIN
-constexpr char16_t kSeparator = u'\\';
 bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// Names are joined with the separator the folder itself spells last, so a
+// folder given as "C:/labels" lists "C:/labels/a.lbl", not a mixed path.
+char16_t separatorOf(const std::u16string &folder)
+{
+    const auto last = std::find_if(folder.rbegin(), folder.rend(), isSeparator);
+    return last == folder.rend() ? u'\\' : *last;
+}
 #else
-constexpr char16_t kSeparator = u'/';
 bool isSeparator(char16_t c) { return c == u'/'; }
+char16_t separatorOf(const std::u16string &) { return u'/'; }
 #endif
 
 char16_t fold(char16_t c)
@@ -66,8 +73,9 @@ public:
 
     int start(std::u16string folder)
     {
+        separator_ = separatorOf(folder);
         if (folder.empty() || !isSeparator(folder.back()))
-            folder += kSeparator;
+            folder += separator_;
         // A search started inside /proc or /sys is asked for; one that only
         // passes by them is not.
         pseudoAllowed_ = lister_.onPseudoFileSystem(folder);
@@ -115,7 +123,7 @@ private:
         std::sort(folders.begin(), folders.end(), nameLess);
         for (const DirEntry &entry : folders) {
             std::u16string sub = folder + entry.name;
-            sub += kSeparator;
+            sub += separator_;
             if (!pseudoAllowed_ && lister_.onPseudoFileSystem(sub))
                 continue;
             count += run(sub);
@@ -128,6 +136,7 @@ private:
     FindFilesOptions options_;
     QStringList &list_;
     bool pseudoAllowed_ = false;
+    char16_t separator_ = u'/';
     std::unordered_set<FolderId, FolderIdHash> visited_;
     int folders_ = 0;
     int found_ = 0;

@@ -22,7 +22,8 @@ struct FindFilesOptions {
 // Appends to `list` every regular file of `folder` (links to regular files
 // included) whose name matches `mask` ("*" and "?", letter case ignored;
 // hidden files included), each as folder + separator + name with no doubled
-// separator, sorted by compareNamesNaturally; then, when recursive, does the
+// separator (on Windows the separator the folder spells last, "\\" when it has
+// none), sorted by compareNamesNaturally; then, when recursive, does the
 // same for every sub-folder in that order, depth first. Hidden and system
 // folders are skipped, each folder (by its identity) is entered at most once
 // per call whatever path leads there, and the kernel's pseudo file systems

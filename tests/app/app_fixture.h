@@ -7,6 +7,7 @@
 #include "ui/error_boundary.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
@@ -44,9 +45,10 @@ protected:
         return *window;
     }
 
+    // Absolute as the designer names an open label: on Windows with its drive.
     static QString fixture(const char *name)
     {
-        return QStringLiteral(STROVEX_TEST_DATA_DIR "/fixtures/") + QString::fromLatin1(name);
+        return QFileInfo(QStringLiteral(STROVEX_TEST_DATA_DIR "/fixtures/") + QString::fromLatin1(name)).absoluteFilePath();
     }
 
     InProcessServerTable table;

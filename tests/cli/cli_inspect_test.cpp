@@ -237,7 +237,8 @@ TEST_F(CliTest, CommandFileAndGraphAreWhatTheAppsWritersWriteForTheChosenName)
         {QStringLiteral("command-file"), QStringLiteral("print.Dat")},
         {QStringLiteral("command-file"), QStringLiteral("print.txt")},
         {QStringLiteral("graph"), QStringLiteral("graph.dot")},
-        {QStringLiteral("graph"), QStringLiteral("graph.DOT")},
+        // Another base name: on Windows "graph.DOT" would be "graph.dot" again.
+        {QStringLiteral("graph"), QStringLiteral("upper.DOT")},
         {QStringLiteral("graph"), QStringLiteral("graph.dgml")},
     };
     for (const Case &c : cases) {
@@ -263,7 +264,7 @@ TEST_F(CliTest, CommandFileAndGraphAreWhatTheAppsWritersWriteForTheChosenName)
     }
     // Only ".dot" in exactly this case is DOT.
     EXPECT_TRUE(readAll(dir.file(QStringLiteral("cli-graph.dot"))).startsWith("digraph "));
-    EXPECT_TRUE(readAll(dir.file(QStringLiteral("cli-graph.DOT"))).startsWith("\xFF\xFE"));
+    EXPECT_TRUE(readAll(dir.file(QStringLiteral("cli-upper.DOT"))).startsWith("\xFF\xFE"));
 }
 
 TEST_F(CliTest, OutputCommandsLeaveNoFileWhenTheLabelCannotBeOpened)

@@ -1,6 +1,6 @@
 // The graph writer's fuzz corpus replayed: every input becomes a label, its
 // DOT graph must pass the grammar check the fuzz target uses and be read by
-// Graphviz itself.
+// Graphviz itself (where it is installed for the platform built for).
 
 #include "dot_grammar.h"
 #include "graph_input.h"
@@ -19,8 +19,7 @@ using namespace strovex;
 TEST(DotCorpus, EveryGraphIsReadByGraphviz)
 {
     const QString dot = QStringLiteral(STROVEX_DOT_PROGRAM);
-    if (dot.isEmpty() || dot.endsWith(QStringLiteral("NOTFOUND")))
-        GTEST_SKIP() << "Graphviz (dot) is not installed";
+    const bool haveDot = !dot.isEmpty() && !dot.endsWith(QStringLiteral("NOTFOUND"));
     const QDir corpus(QStringLiteral(STROVEX_FUZZ_CORPUS_DIR "/dot_graph"));
     const QStringList inputs = corpus.entryList(QDir::Files, QDir::Name);
     ASSERT_FALSE(inputs.isEmpty());
@@ -46,10 +45,14 @@ TEST(DotCorpus, EveryGraphIsReadByGraphviz)
         EXPECT_EQ(dotcheck::checkDot(std::string_view(text.constData(), std::size_t(text.size()))), std::string())
             << qPrintable(input);
 
+        if (!haveDot)
+            continue;
         QProcess process;
         process.start(dot, {QStringLiteral("-Tcanon"), graph});
         ASSERT_TRUE(process.waitForFinished(30000)) << qPrintable(input);
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << qPrintable(input);
         EXPECT_EQ(process.exitCode(), 0) << qPrintable(input) << ": " << process.readAllStandardError().constData();
     }
+    if (!haveDot)
+        GTEST_SKIP() << "Graphviz (dot) is not installed: only the grammar check ran";
 }

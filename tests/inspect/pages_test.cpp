@@ -148,8 +148,11 @@ TEST_F(Pages, OpenTimeHiddenUntilRevealed)
 TEST_F(Pages, ObjectsCaptionsAndColumns)
 {
     const IQuillmark four = labels.open("objects.lbl");
+    // Wide enough that no column has to give way (the next case covers that)
+    // whatever the font's metrics: DejaVu Sans 9 pt measures wider under the
+    // offscreen platform on Windows than on Linux.
     ObjectsPage page;
-    page.resize(900, 400);
+    page.resize(1200, 400);
     page.show();
     EXPECT_EQ(page.caption()->objectName(), QStringLiteral("lblObjectInfo"));
     EXPECT_EQ(page.view()->objectName(), QStringLiteral("vstObjectInfo"));
@@ -171,7 +174,7 @@ TEST_F(Pages, ObjectsCaptionsAndColumns)
     // A load fills every page while the user looks at one: a page filled
     // while hidden is fitted when it is shown.
     ObjectsPage hidden;
-    hidden.resize(900, 400);
+    hidden.resize(1200, 400);
     hidden.fill(four, four.Objects());
     hidden.show();
     expectFitted(hidden);

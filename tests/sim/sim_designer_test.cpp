@@ -1,5 +1,6 @@
 #include "automation/designer.h"
 #include "sim/sim_designer.h"
+#include "support/holding_process.h"
 #include "support/temp_dir.h"
 
 #include <QDir>
@@ -336,50 +337,6 @@ TEST_F(Sim, ALabelFileIsHeldByItsDesignerUntilReleased)
     EXPECT_EQ(first.ErrorText(), QStringLiteral("The file is in use by another process."));
 }
 
-#ifndef _WIN32
-namespace {
-
-// A child process that opens `path` with a designer of its own, reports
-// through a pipe whether it could, and then holds the label until killed.
-struct HoldingChild {
-    pid_t pid = -1;
-    char opened = 0;
-
-    explicit HoldingChild(const QString &path)
-    {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            return;
-        std::fflush(nullptr);
-        pid = ::fork();
-        if (pid == 0) {
-            ::close(fds[0]);
-            QuillApp app(sim::createApplication());
-            const IQuillmark label = app.OpenLabel(path);
-            const char answer = label.isNull() ? 'n' : 'y';
-            (void)::write(fds[1], &answer, 1);
-            for (;;)
-                ::pause();
-        }
-        ::close(fds[1]);
-        if (pid > 0 && ::read(fds[0], &opened, 1) != 1)
-            opened = 0;
-        ::close(fds[0]);
-    }
-    ~HoldingChild() { end(); }
-    void end()
-    {
-        if (pid <= 0)
-            return;
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-        pid = -1;
-    }
-};
-
-} // namespace
-
-// A forked child holding the label: POSIX only.
 TEST_F(Sim, AnotherProcessIsRefusedAndTheLockEndsWithTheProcessThatHeldIt)
 {
     TempDir dir;
@@ -388,17 +345,16 @@ TEST_F(Sim, AnotherProcessIsRefusedAndTheLockEndsWithTheProcessThatHeldIt)
         QuillApp app(sim::createApplication());
         const IQuillmark label = app.OpenLabel(path);
         ASSERT_FALSE(label.isNull());
-        HoldingChild refused(path);
-        EXPECT_EQ(refused.opened, 'n');
+        test::HoldingProcess refused(path);
+        EXPECT_EQ(refused.opened(), 'n');
     }
-    HoldingChild holder(path);
-    ASSERT_EQ(holder.opened, 'y');
+    test::HoldingProcess holder(path);
+    ASSERT_EQ(holder.opened(), 'y');
     QuillApp app(sim::createApplication());
     EXPECT_TRUE(app.OpenLabel(path).isNull());
     holder.end(); // killed: no release ever runs in it
     EXPECT_FALSE(app.OpenLabel(path).isNull());
 }
-#endif
 
 TEST_F(Sim, FaultsRaiseReturnNothingOrReturnAValueOnTheirPath)
 {

@@ -3,10 +3,13 @@
 
 #include "platform/platform_info.h"
 #include "sim/sim_designer.h"
+#include "support/holding_process.h"
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (const std::optional<int> held = strovex::test::holdLabelIfAsked())
+        return *held;
     // Suites run against the simulated designer in this process, where its
     // counters can be read.
     strovex::setDesignerResolver(&strovex::sim::environmentResolver());

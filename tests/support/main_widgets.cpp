@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFont>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -14,6 +15,14 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strovex"));
+#ifdef _WIN32
+    // Qt's offscreen platform has no theme on Windows: no family is named and
+    // its size is 12 pt. The cases size their windows for the font the same
+    // platform gives on Linux, "Sans Serif" 9 pt, which is DejaVu Sans there
+    // and among the fonts the Wine run hands it (QT_QPA_FONTDIR).
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+#endif
     // Suites run against the simulated designer in this process, where its
     // counters can be read.
     strovex::setDesignerResolver(&strovex::sim::environmentResolver());

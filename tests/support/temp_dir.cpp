@@ -35,7 +35,8 @@ QByteArray readAll(const QString &path)
 
 QString samplePath(const QString &name)
 {
-    return QStringLiteral(STROVEX_SAMPLES_DIR "/") + name;
+    // Absolute as a designer names an open label: on Windows with its drive.
+    return QFileInfo(QStringLiteral(STROVEX_SAMPLES_DIR "/") + name).absoluteFilePath();
 }
 
 } // namespace strovex::test

@@ -32,6 +32,13 @@ TEST(ScriptFileName, Composition)
                   QString::fromUtf8(c.expected))
             << c.destination << " + " << c.label;
     }
+    // A lone surrogate is no character any file system stores: it becomes the
+    // replacement character; a pair stays as it is.
+    const QChar high(0xD800), low(0xDC00);
+    EXPECT_EQ(scriptFileName(QString(), QStringLiteral("/l/Box.lbl"), QString(high) + QChar(u'x') + low + high),
+              QStringLiteral("/l/Box.\uFFFDx\uFFFD\uFFFD.vbs"));
+    EXPECT_EQ(scriptFileName(QString(), QStringLiteral("/l/Box.lbl"), QString(high) + low),
+              QStringLiteral("/l/Box.") + high + low + QStringLiteral(".vbs"));
 }
 
 namespace {
@@ -95,8 +102,17 @@ TEST_F(ExtractRun, WritesOneFilePerScriptFunctionIntoTheLabelsFolder)
                               }));
     EXPECT_EQ(written(), (QStringList{QStringLiteral("labels/Box.Check.vbs"), QStringLiteral("labels/Box.Prüfen.vbs"),
                                       QStringLiteral("labels/a.b.Check.vbs")}));
-    EXPECT_EQ(readAll(dir.file(QStringLiteral("labels/Box.Check.vbs"))),
-              QByteArray("Sub A\r\n  x = \"\xC4\x8C\xE6\x97\xA5\"\r\nEnd Sub\r\n"));
+#ifdef _WIN32
+    // The script host reads the ANSI code page or UTF-16: a script the code
+    // page cannot hold is written as UTF-16 LE with a byte-order mark there.
+    const QString checkText = QStringLiteral("Sub A\r\n  x = \"Č日\"\r\nEnd Sub\r\n");
+    QByteArray check("\xFF\xFE");
+    for (const QChar c : checkText)
+        check.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+#else
+    const QByteArray check("Sub A\r\n  x = \"\xC4\x8C\xE6\x97\xA5\"\r\nEnd Sub\r\n");
+#endif
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("labels/Box.Check.vbs"))), check);
     EXPECT_EQ(readAll(dir.file(QStringLiteral("labels/Box.Prüfen.vbs"))), QByteArray("ok\r\n"));
     EXPECT_EQ(readAll(dir.file(QStringLiteral("labels/a.b.Check.vbs"))), QByteArray("x\r\n"));
 }
@@ -128,8 +144,21 @@ TEST_F(ExtractRun, NamesThatMeetOnDiskAreWrittenOnce)
     EXPECT_TRUE(report.lines()[0].endsWith(QStringLiteral("\" was already written in this run. 1 script saved.")));
     EXPECT_TRUE(report.lines()[1].startsWith(lone + QStringLiteral(" - Error: Function \"")));
     EXPECT_TRUE(report.lines()[1].endsWith(QStringLiteral("\" was already written in this run. 1 script saved.")));
-    EXPECT_EQ(written().size(), 2);
+    EXPECT_EQ(written(), (QStringList{QStringLiteral("lone.\uFFFD.vbs"), QStringLiteral("twice.F.vbs")}));
     EXPECT_EQ(readAll(dir.file(QStringLiteral("twice.F.vbs"))), QByteArray("one\r\n"));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("lone.\uFFFD.vbs"))), QByteArray("high\r\n"));
+}
+
+TEST_F(ExtractRun, DistinctNamesOutsideTheCodePageAreEachWritten)
+{
+    const QString l = label(QStringLiteral("l.lbl"), "[" + vb("日", "#a") + "," + vb("本", "#b") + "," + vb("Č", "#c") + ","
+                                                      + vb("C", "#d") + "]");
+    runExtractScripts({l}, app, QString(), report);
+    EXPECT_EQ(report.lines(), QStringList{l + QStringLiteral(" - 4 scripts saved.")});
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("l.日.vbs"))), QByteArray("a\r\n"));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("l.本.vbs"))), QByteArray("b\r\n"));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("l.Č.vbs"))), QByteArray("c\r\n"));
+    EXPECT_EQ(readAll(dir.file(QStringLiteral("l.C.vbs"))), QByteArray("d\r\n"));
 }
 
 TEST_F(ExtractRun, NeverWritesThroughASymbolicLinkOrOverALabelBeingRead)

@@ -105,6 +105,32 @@ TEST_F(FindFilesFake, WithoutRecursionOnlyTheFolderItself)
     EXPECT_EQ(lister->listed, std::vector<std::u16string>{u"/r/"});
 }
 
+#ifdef _WIN32 // both separators name folders only there
+TEST_F(FindFilesFake, NamesAreJoinedWithTheSeparatorTheFolderSpells)
+{
+    const struct {
+        QString folder;
+        std::u16string listedTop, listedSub;
+        QStringList found;
+    } cases[] = {
+        {QStringLiteral("C:\\r"), u"C:\\r\\", u"C:\\r\\s\\",
+         {QStringLiteral("C:\\r\\a.lbl"), QStringLiteral("C:\\r\\s\\b.lbl")}},
+        {QStringLiteral("C:/r"), u"C:/r/", u"C:/r/s/", {QStringLiteral("C:/r/a.lbl"), QStringLiteral("C:/r/s/b.lbl")}},
+        {QStringLiteral("C:/r\\"), u"C:/r\\", u"C:/r\\s\\",
+         {QStringLiteral("C:/r\\a.lbl"), QStringLiteral("C:/r\\s\\b.lbl")}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        lister->folders.clear();
+        lister->add(c.listedTop, {dir(u"s"), file(u"a.lbl")});
+        lister->add(c.listedSub, {file(u"b.lbl")});
+        QStringList list;
+        EXPECT_EQ(FindFiles(QStringLiteral("*.lbl"), c.folder, true, list), 2);
+        EXPECT_EQ(list, c.found);
+    }
+}
+#endif
+
 TEST_F(FindFilesFake, HiddenFilesFoundHiddenAndSystemFoldersSkipped)
 {
     lister->add(u"/r/", {file(u".h.lbl", true), dir(u".hid", true), dir(u"sys", false, true), dir(u"ok")});

@@ -1,5 +1,6 @@
 #include "platform/win/directory_lister.h"
 
+#include "platform/win/held_file.h"
 #include "platform/win/win_text.h"
 
 #include <windows.h>
@@ -42,19 +43,7 @@ bool WinDirectoryLister::list(const std::u16string &folder, std::vector<DirEntry
 
 bool WinDirectoryLister::identity(const std::u16string &folder, std::uint64_t &volume, std::uint64_t &index)
 {
-    const std::wstring path = extendedPath(folder);
-    HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool ok = GetFileInformationByHandle(handle, &info) != FALSE;
-    CloseHandle(handle);
-    if (!ok)
-        return false;
-    volume = info.dwVolumeSerialNumber;
-    index = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    return true;
+    return fileIdentity(folder, volume, index);
 }
 
 } // namespace strovex::win
