@@ -33,6 +33,30 @@ QString notAFile(const QString &path)
     return QStringLiteral("\"%1\" is not a regular file.").arg(path);
 }
 
+QString cannotRead(const QString &path, const QString &why)
+{
+    return QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, why);
+}
+
+// The file this process holds already under that identity (another name or link
+// may lead to it); holds that have ended are forgotten on the way.
+std::shared_ptr<HeldFile> alreadyHeld(HeldFiles &held, std::uint64_t device, std::uint64_t inode)
+{
+    std::erase_if(held, [](const std::weak_ptr<HeldFile> &w) { return w.expired(); });
+    for (const std::weak_ptr<HeldFile> &w : held) {
+        if (std::shared_ptr<HeldFile> h = w.lock(); h && h->sameFile(device, inode))
+            return h;
+    }
+    return {};
+}
+
+std::shared_ptr<HeldFile> holdNew(HeldFiles &held, HeldFile file)
+{
+    auto shared = std::make_shared<HeldFile>(std::move(file));
+    held.push_back(shared);
+    return shared;
+}
+
 } // namespace
 
 #ifdef Q_OS_WIN
@@ -118,7 +142,7 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
         // Non-blocking: a FIFO must not hold the open up before its type is known.
         const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
-            result.reason = QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            result.reason = cannotRead(path, QString::fromLocal8Bit(std::strerror(errno)));
             return result;
         }
         HeldFile file;
@@ -134,13 +158,7 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
             return result;
         }
 
-        std::shared_ptr<HeldFile> shared;
-        std::erase_if(held, [](const std::weak_ptr<HeldFile> &w) { return w.expired(); });
-        for (const std::weak_ptr<HeldFile> &w : held) {
-            std::shared_ptr<HeldFile> h = w.lock();
-            if (h && h->sameFile(std::uint64_t(info.st_dev), std::uint64_t(info.st_ino)))
-                shared = h;
-        }
+        std::shared_ptr<HeldFile> shared = alreadyHeld(held, std::uint64_t(info.st_dev), std::uint64_t(info.st_ino));
         if (!shared) {
             if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
                 if (errno == EWOULDBLOCK) {
@@ -169,7 +187,7 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
-                result.reason = QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+                result.reason = cannotRead(path, QString::fromLocal8Bit(std::strerror(errno)));
                 return result;
             }
             if (n == 0)
@@ -179,12 +197,7 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
         bytes.truncate(got);
         result.outcome = LabelFileRead::Read;
         result.bytes = std::move(bytes);
-        if (shared) {
-            result.held = std::move(shared);
-        } else {
-            result.held = std::make_shared<HeldFile>(std::move(file));
-            held.push_back(result.held);
-        }
+        result.held = shared ? std::move(shared) : holdNew(held, std::move(file));
         return result;
     }
     result.outcome = LabelFileRead::InUse;
@@ -223,7 +236,7 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
             result.reason = notAFile(path);
             return result;
         case win::HeldFileHandle::Open::Failed:
-            result.reason = QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, QString::fromStdU16String(error));
+            result.reason = cannotRead(path, QString::fromStdU16String(error));
             return result;
         }
         if (file.size() > std::uint64_t(kMaxLabelFileBytes)) {
@@ -231,13 +244,7 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
             return result;
         }
 
-        std::shared_ptr<HeldFile> shared;
-        std::erase_if(held, [](const std::weak_ptr<HeldFile> &w) { return w.expired(); });
-        for (const std::weak_ptr<HeldFile> &w : held) {
-            std::shared_ptr<HeldFile> h = w.lock();
-            if (h && h->sameFile(file.volume(), file.index()))
-                shared = h;
-        }
+        std::shared_ptr<HeldFile> shared = alreadyHeld(held, file.volume(), file.index());
         if (!shared) {
             if (!file.lock()) {
                 result.outcome = LabelFileRead::InUse;
@@ -250,7 +257,7 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
 
         std::string bytes;
         if (!file.read(bytes, std::uint64_t(kMaxLabelFileBytes) + 1, error)) {
-            result.reason = QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, QString::fromStdU16String(error));
+            result.reason = cannotRead(path, QString::fromStdU16String(error));
             return result;
         }
         if (bytes.size() > std::size_t(kMaxLabelFileBytes)) {
@@ -259,12 +266,7 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
         }
         result.outcome = LabelFileRead::Read;
         result.bytes = QByteArray(bytes.data(), qsizetype(bytes.size()));
-        if (shared) {
-            result.held = std::move(shared);
-        } else {
-            result.held = std::make_shared<HeldFile>(LabelFileReader::adopt(std::move(file)));
-            held.push_back(result.held);
-        }
+        result.held = shared ? std::move(shared) : holdNew(held, LabelFileReader::adopt(std::move(file)));
         return result;
     }
     result.outcome = LabelFileRead::InUse;
