@@ -19,6 +19,9 @@ struct DirEntry {
     // Neither a folder nor a regular file, nor a link to one: a device, FIFO,
     // socket or dangling link. Such an entry is never a label file.
     bool special = false;
+    // The name's bytes are not valid text (POSIX): `name` only shows them
+    // (\xNN for each byte that is not) and names no file.
+    bool inexactName = false;
 };
 
 class DirectoryLister {

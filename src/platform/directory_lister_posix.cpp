@@ -1,4 +1,5 @@
 #include "platform/directory_lister.h"
+#include "platform/native_names.h"
 
 #include <QString>
 
@@ -66,7 +67,12 @@ public:
             if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
                 continue;
             DirEntry item;
-            item.name = QString::fromUtf8(name).toStdU16String();
+            if (const std::optional<QString> text = exactNameText(QByteArray(name))) {
+                item.name = text->toStdU16String();
+            } else {
+                item.name = shownNativeName(QByteArray(name)).toStdU16String();
+                item.inexactName = true;
+            }
             item.hidden = name[0] == '.';
             unsigned char type = entry->d_type;
             if (type == DT_UNKNOWN || type == DT_LNK) {

@@ -40,6 +40,13 @@ bool startFile(const RunHooks &hooks, int index, int total, const QString &path,
     return true;
 }
 
+void reportOpenRefusal(const QuillApp &app, const QString &path, ReportSink &report)
+{
+    const QString text = app.LastErrorText();
+    if (!text.isEmpty())
+        report.reason(path, text);
+}
+
 RunHooks dryRunHooks(int &count)
 {
     RunHooks hooks;
@@ -86,6 +93,7 @@ void runSetPrinter(const QStringList &files, const QuillApp &app, const QString 
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
             report.setLine(i, path + QStringLiteral(" - Error: Cannot open label."));
+            reportOpenRefusal(app, path, report);
             continue;
         }
         label.SetPrinterName(printer);
@@ -176,6 +184,7 @@ void runSetVariableLength(const QStringList &files, const QuillApp &app, const S
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
             report.append(QStringLiteral("Error: Cannot open label."));
+            reportOpenRefusal(app, path, report);
             continue;
         }
         bool changed = false;

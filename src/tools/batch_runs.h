@@ -40,6 +40,10 @@ QString StoppedLine(int done, int total);
 // to stop before it (the stopped line is then in the report).
 bool startFile(const RunHooks &hooks, int index, int total, const QString &path, ReportSink &report);
 
+// Gives the line just written about `path` (a label the designer would not
+// open) the designer's reason, when it gave one.
+void reportOpenRefusal(const QuillApp &app, const QString &path, ReportSink &report);
+
 // A dry run: labels are opened and changed as usual, but every save and every
 // script file is only counted in `count` (which must outlive the hooks) and
 // reported as successful; nothing is saved or written.

@@ -128,6 +128,7 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
         IQuillmark label = app.OpenLabel(path);
         if (!label) {
             report.setLine(i, path + QStringLiteral(" - Error: Cannot open label."));
+            reportOpenRefusal(app, path, report);
             continue;
         }
         int saved = 0;

@@ -105,13 +105,22 @@ private:
                 files.push_back(std::move(entry));
             }
         }
+        // A name that is not valid text would reach another file: told, never used.
+        const auto exact = [&](const DirEntry &entry) {
+            if (!entry.inexactName)
+                return true;
+            if (options_.skipped)
+                options_.skipped(QString::fromStdU16String(folder + entry.name));
+            return false;
+        };
+        std::sort(files.begin(), files.end(), nameLess);
+        std::erase_if(files, [&](const DirEntry &entry) { return !exact(entry); });
         entries = {};
         found_ += int(files.size());
         if (options_.progress && !options_.progress(++folders_, found_)) {
             stopped_ = true;
             return 0;
         }
-        std::sort(files.begin(), files.end(), nameLess);
         const QString prefix = QString::fromStdU16String(folder);
         for (const DirEntry &entry : files) {
             QString item;
@@ -122,6 +131,8 @@ private:
         }
         std::sort(folders.begin(), folders.end(), nameLess);
         for (const DirEntry &entry : folders) {
+            if (!exact(entry))
+                continue;
             std::u16string sub = folder + entry.name;
             sub += separator_;
             if (!pseudoAllowed_ && lister_.onPseudoFileSystem(sub))
@@ -231,6 +242,11 @@ int FindFiles(const QString &mask, const QString &folder, const FindFilesOptions
         return -1;
     }
     return count;
+}
+
+QString SkippedNameLine(const QString &shownPath)
+{
+    return QStringLiteral("Skipped \"%1\": the name is not valid UTF-8, so it would name another file.").arg(shownPath);
 }
 
 DirectoryLister &directoryLister()

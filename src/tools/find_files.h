@@ -17,7 +17,14 @@ struct FindFilesOptions {
     // found so far; false stops the search, and FindFiles then leaves `list`
     // as it was and returns -1 (a search is all or nothing).
     std::function<bool(int folders, int files)> progress;
+    // Told of each folder not entered and each matching file not listed
+    // because its name is not valid text (see DirEntry::inexactName), as the
+    // path a user reads: such a name would reach another file.
+    std::function<void(const QString &shownPath)> skipped;
 };
+
+// The report's line for a path FindFiles passed over (FindFilesOptions::skipped).
+QString SkippedNameLine(const QString &shownPath);
 
 // Appends to `list` every regular file of `folder` (links to regular files
 // included) whose name matches `mask` ("*" and "?", letter case ignored;
@@ -27,7 +34,8 @@ struct FindFilesOptions {
 // same for every sub-folder in that order, depth first. Hidden and system
 // folders are skipped, each folder (by its identity) is entered at most once
 // per call whatever path leads there, and the kernel's pseudo file systems
-// are not entered unless `folder` lies on one. Files already in `list` stay
+// are not entered unless `folder` lies on one; names that are not valid text
+// are passed over (and told to `options.skipped`). Files already in `list` stay
 // and are not de-duplicated against. A folder that cannot be read contributes
 // nothing; never throws for file-system reasons. Returns the number of files
 // appended, or -1 when `options.progress` stopped it.

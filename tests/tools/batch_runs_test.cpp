@@ -16,6 +16,13 @@
 #include <algorithm>
 #include <functional>
 
+namespace strovex {
+void PrintTo(const LinesReport::Reason &reason, std::ostream *os)
+{
+    *os << reason.line << ' ' << reason.path.toStdString() << ": " << reason.text.toStdString();
+}
+} // namespace strovex
+
 using namespace strovex;
 using strovex::test::readAll;
 using strovex::test::TempDir;
@@ -385,6 +392,55 @@ TEST_F(BatchRun, DesignerThatStopsMidRunLeavesNoLabelHalfChanged)
         }
         ASSERT_LT(n, 100u) << "the run never completed";
     }
+}
+
+// ---------------------------------------------------------------- Why a label did not open
+
+// The runs whose refusal line names no reason keep that line exactly and hand
+// the designer's reason to the sink beside it, for a label another designer
+// holds, a damaged one and a missing one.
+TEST_F(BatchRun, CannotOpenLabelLinesCarryTheDesignersReason)
+{
+    using Run = std::function<void(const QStringList &, const QuillApp &, ReportSink &)>;
+    struct Case {
+        const char *name;
+        Run run;
+        int linesPerLabel; // the refusal is the last of them
+        QString refusal;   // "@" for the label's path
+    };
+    const Case cases[] = {
+        {"set printer", [](const QStringList &f, const QuillApp &a, ReportSink &r) { runSetPrinter(f, a, QStringLiteral("P"), r); },
+         1, QStringLiteral("@ - Error: Cannot open label.")},
+        {"set variable length",
+         [](const QStringList &f, const QuillApp &a, ReportSink &r) { runSetVariableLength(f, a, {QStringLiteral("V"), 3}, r); },
+         2, QStringLiteral("Error: Cannot open label.")},
+        {"extract scripts", [](const QStringList &f, const QuillApp &a, ReportSink &r) { runExtractScripts(f, a, QString(), r); },
+         1, QStringLiteral("@ - Error: Cannot open label.")},
+    };
+    const QString held = label(QStringLiteral("held.lbl"), R"({"SimulatedLabel": 1})");
+    const QString damaged = label(QStringLiteral("damaged.lbl"), R"({"SimulatedLabel": 1,)");
+    QuillApp other(sim::createApplication());
+    IQuillmark holding = other.OpenLabel(held);
+    ASSERT_FALSE(holding.isNull());
+    const std::vector<LinesReport::Reason> expected{
+        {0, held, QStringLiteral("The file is in use by another process.\r\nThe file \"%1\" is open in another designer.").arg(held)},
+        {1, damaged, QStringLiteral("Cannot open label file\r\nThe file \"%1\" is damaged or not a label: "
+                                    "unterminated object at offset 21.").arg(damaged)},
+        {2, missing(), QStringLiteral("Cannot open label file\r\nThe file \"%1\" does not exist.").arg(missing())},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        LinesReport lines;
+        c.run({held, damaged, missing()}, app, lines);
+        ASSERT_EQ(lines.lines().size(), 3 * c.linesPerLabel);
+        std::vector<LinesReport::Reason> reasons = expected;
+        for (LinesReport::Reason &reason : reasons) {
+            reason.line = (reason.line + 1) * c.linesPerLabel - 1;
+            EXPECT_EQ(lines.lines()[reason.line], QString(c.refusal).replace(u'@', reason.path));
+        }
+        EXPECT_EQ(lines.reasons(), reasons);
+    }
+    holding.release();
 }
 
 // ---------------------------------------------------------------- Stop

@@ -1,4 +1,5 @@
 #include "tools/find_files.h"
+#include "platform/native_names.h"
 
 #include "support/child_process.h"
 #include "support/temp_dir.h"
@@ -11,6 +12,8 @@
 
 #include <map>
 #include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace strovex;
 using strovex::test::TempDir;
@@ -291,6 +294,62 @@ TEST_F(FindFilesOnDisk, LinksLoopsAndThingsThatAreNoFiles)
                               root + QStringLiteral("/other/tosub/c.lbl"),
                               root + QStringLiteral("/other/tosub/deep/e.lbl"),
                           }));
+}
+#endif
+
+#ifndef _WIN32 // names are bytes only on POSIX systems
+// box\xff.lbl is not valid UTF-8 and reads as box\uFFFD.lbl, which is the name
+// of another file that exists beside it; caf\xe9 reads as caf\uFFFD, a folder
+// that does not exist. Neither is listed or entered; both are told.
+TEST_F(FindFilesOnDisk, NamesThatAreNotValidTextArePassedOverAndTold)
+{
+    const QByteArray base = QFile::encodeName(root);
+    for (const QByteArray &name : {QByteArray("/box\xff.lbl"), QByteArray("/box\xef\xbf\xbd.lbl")})
+        ASSERT_EQ(::close(::creat((base + name).constData(), 0600)), 0);
+    ASSERT_EQ(::mkdir((base + "/sub/caf\xe9").constData(), 0700), 0);
+    ASSERT_EQ(::close(::creat((base + "/sub/caf\xe9/g.lbl").constData(), 0600)), 0);
+
+    QStringList list;
+    QStringList skipped;
+    FindFilesOptions options;
+    options.skipped = [&skipped](const QString &path) { skipped << path; };
+    EXPECT_EQ(FindFiles(QStringLiteral("*.lbl"), root, options, list), 7);
+    EXPECT_EQ(list, (QStringList{root + QStringLiteral("/.hidden.lbl"), root + QStringLiteral("/a.lbl"),
+                                 root + QStringLiteral("/B.LBL"), root + QStringLiteral("/box\uFFFD.lbl"),
+                                 root + QStringLiteral("/other/f.lbl"), root + QStringLiteral("/sub/c.lbl"),
+                                 root + QStringLiteral("/sub/deep/e.lbl")}));
+    EXPECT_EQ(skipped, (QStringList{root + QStringLiteral("/box\\xFF.lbl"), root + QStringLiteral("/sub/caf\\xE9")}));
+    // Qt cannot name what it cannot read as text: removed by its bytes.
+    ::unlink((base + "/box\xff.lbl").constData());
+    ::unlink((base + "/sub/caf\xe9/g.lbl").constData());
+    ::rmdir((base + "/sub/caf\xe9").constData());
+}
+
+TEST(NativeNames, OnlyNamesThatReadBackAsTheSameBytesHaveText)
+{
+    const struct {
+        QByteArray native;
+        bool exact;
+        QString shown;
+    } cases[] = {
+        {"caf\xc3\xa9", true, QStringLiteral("caf\u00e9")},
+        {"box\xef\xbf\xbd", true, QStringLiteral("box\uFFFD")},
+        {"\xf0\x9f\x8f\xb7", true, QStringLiteral("\U0001F3F7")},
+        {"caf\xe9", false, QStringLiteral("caf\\xE9")},
+        {"a\xc0\xaf", false, QStringLiteral("a\\xC0\\xAF")},          // overlong "/"
+        {"\xed\xa0\x80x", false, QStringLiteral("\\xED\\xA0\\x80x")},   // a surrogate's bytes
+        {"\xf4\x90\x80\x80", false, QStringLiteral("\\xF4\\x90\\x80\\x80")}, // past U+10FFFF
+        {"\xe2\x82", false, QStringLiteral("\\xE2\\x82")},              // cut short
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.native.toHex().toStdString());
+        const std::optional<QString> text = exactNameText(c.native);
+        EXPECT_EQ(text.has_value(), c.exact);
+        if (text) {
+            EXPECT_EQ(QFile::encodeName(*text), c.native);
+        }
+        EXPECT_EQ(shownNativeName(c.native), c.shown);
+    }
 }
 #endif
 
