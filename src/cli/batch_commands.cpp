@@ -2,6 +2,7 @@
 // line, their report printed as the dialog shows it after the run.
 
 #include "cli/cli_internal.h"
+#include "inspect/display_text.h"
 #include "output/save_file.h"
 #include "tools/batch_runs.h"
 #include "tools/extract_scripts.h"
@@ -34,7 +35,7 @@ public:
             return;
         if (!clock_.isValid())
             clock_.start();
-        QString shown = path;
+        QString shown = oneLine(path);
         if (shown.size() > kProgressPathWidth)
             shown = QStringLiteral("...") + shown.right(kProgressPathWidth - 3);
         QString line = QStringLiteral("%1/%2  %3").arg(index).arg(total).arg(shown);
@@ -104,6 +105,7 @@ enum class Style { Annotate, Log };
 struct BatchRequest {
     QStringList files;
     bool dryRun = false;
+    QStringList skipped; // what the folder searches passed over, as SkippedNameLine lines
 };
 
 // The parameters (the first `parameters` positional arguments) and the file
@@ -122,7 +124,9 @@ BatchRequest fileList(const ParsedArgs &args, int parameters, QStringList &value
         } else if (item.option == u"folder") {
             if (!QFileInfo(item.value).isDir())
                 throw UsageError{QStringLiteral("\"%1\" is not a folder.").arg(item.value)};
-            FindFiles(QStringLiteral("*.lbl"), item.value, true, request.files);
+            FindFilesOptions options;
+            options.skipped = [&request](const QString &path) { request.skipped << SkippedNameLine(path); };
+            FindFiles(QStringLiteral("*.lbl"), item.value, options, request.files);
         }
     }
     if (values.size() < parameters)
@@ -130,6 +134,13 @@ BatchRequest fileList(const ParsedArgs &args, int parameters, QStringList &value
     if (request.files.isEmpty() && !args.has(QStringLiteral("folder")))
         throw UsageError{QStringLiteral("No labels given: name at least one LABEL or --folder DIR.")};
     return request;
+}
+
+// One line: the label and why the designer would not open it.
+QString reasonLine(const QString &path, const QString &text)
+{
+    return QStringLiteral("File \"%1\" cannot be opened: %2")
+        .arg(oneLine(path), oneLine(replaceLineBreaks(text, QStringLiteral(" "))));
 }
 
 bool reportsError(Style style, const QString &line, const QString &path)
@@ -146,6 +157,8 @@ using Run = std::function<void(const QuillApp &app, ReportSink &report, const Ru
 int runBatch(Context &context, const BatchRequest &request, Style style, const QString &wouldWrite, const Run &run)
 {
     const QuillApp &app = context.designer();
+    for (const QString &line : request.skipped)
+        context.message(line);
     int count = 0;
     RunHooks hooks = request.dryRun ? dryRunHooks(count) : RunHooks{};
     ProgressLine progress(context.err, context.options.progressLine);
@@ -172,12 +185,22 @@ int runBatch(Context &context, const BatchRequest &request, Style style, const Q
 
     bool errors = false;
     const QStringList &lines = report.lines();
+    auto reason = report.reasons().begin();
     for (int i = 0; i < lines.size(); ++i) {
-        context.out << lines[i] << '\n';
+        context.out << oneLine(lines[i]) << '\n';
         const QString path = i < request.files.size() ? request.files[i] : QString();
         errors = errors || reportsError(style, lines[i], path);
+        // The designer's reason goes to standard error right after its line.
+        for (; reason != report.reasons().end() && reason->line == i; ++reason) {
+            context.out.flush();
+            context.err << reasonLine(reason->path, reason->text) << '\n';
+            context.err.flush();
+        }
     }
     context.out.flush();
+    for (; reason != report.reasons().end(); ++reason)
+        context.err << reasonLine(reason->path, reason->text) << '\n';
+    context.err.flush();
     if (failure) {
         context.message(failureText);
         return *failure;
@@ -188,7 +211,7 @@ int runBatch(Context &context, const BatchRequest &request, Style style, const Q
         context.out << QStringLiteral("Dry run: %1 %2.").arg(count).arg(wouldWrite.arg(count == 1 ? QString()
                                                                                                  : QStringLiteral("s")))
                     << '\n';
-    return errors ? CliFileErrors : CliOk;
+    return errors || !request.skipped.isEmpty() ? CliFileErrors : CliOk;
 }
 
 const QString kLabelsSaved = QStringLiteral("label%1 would have been saved");

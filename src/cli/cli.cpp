@@ -4,6 +4,7 @@
 #include "inspect/label_rows.h"
 #include "output/sample_value.h"
 #include "output/save_file.h"
+#include "platform/native_names.h"
 #include "platform/platform_info.h"
 #include "sim/sim_designer.h"
 
@@ -294,9 +295,12 @@ IQuillmark Context::openLabel(const QString &path)
 
 void Context::message(const QString &text)
 {
-    QString lines = text;
-    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    err << lines << '\n';
+    // Names and designer texts in a message may hold control characters: each
+    // line is shown as a report line is, so none reaches the terminal.
+    QStringList lines = text.split(QStringLiteral("\r\n"));
+    for (QString &line : lines)
+        line = oneLine(line);
+    err << lines.join(u'\n') << '\n';
     err.flush();
 }
 
@@ -305,6 +309,23 @@ void Context::message(const QString &text)
 int runCli(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     return runCli(args, out, err, CliOptions{});
+}
+
+int runCli(const QList<QByteArray> &nativeArgs, QTextStream &out, QTextStream &err, const CliOptions &options)
+{
+    QStringList args;
+    for (const QByteArray &native : nativeArgs) {
+        const std::optional<QString> text = exactNameText(native);
+        if (!text) {
+            err << QStringLiteral("Argument \"%1\" is refused: it is not valid UTF-8, so it would name another file.")
+                       .arg(cli::oneLine(shownNativeName(native)))
+                << '\n';
+            err.flush();
+            return CliUsage;
+        }
+        args << *text;
+    }
+    return runCli(args, out, err, options);
 }
 
 int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const CliOptions &options)
@@ -369,7 +390,7 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const Cl
         }
     } catch (const UsageError &e) {
         out.flush();
-        err << e.message << "\n\n" << (command ? commandHelp(*command) : programHelp());
+        err << oneLine(e.message) << "\n\n" << (command ? commandHelp(*command) : programHelp());
         status = CliUsage;
     } catch (const std::exception &e) {
         err << QString::fromUtf8(e.what()) << '\n';

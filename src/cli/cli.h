@@ -2,6 +2,8 @@
 // strovex-cli: the inspection, output and batch tools without windows, over
 // the same core, designer connection and writers as the app.
 
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 #include <QTextStream>
 
@@ -27,5 +29,10 @@ struct CliOptions {
 // command needs one and let go before returning.
 int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const CliOptions &options);
 int runCli(const QStringList &args, QTextStream &out, QTextStream &err);
+
+// The same with the arguments as the system passed them (bytes, on POSIX
+// systems). An argument that is not valid text is refused with status 2:
+// read as text it would name another file.
+int runCli(const QList<QByteArray> &nativeArgs, QTextStream &out, QTextStream &err, const CliOptions &options);
 
 } // namespace strovex

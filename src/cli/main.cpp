@@ -32,5 +32,15 @@ int main(int argc, char **argv)
     QTextStream err(stderr);
     strovex::CliOptions options;
     options.progressLine = STROVEX_ISATTY(STROVEX_FILENO(stderr)) != 0;
+#ifdef _WIN32
+    // Windows passes the command line as UTF-16: every name arrives exact.
     return strovex::runCli(QCoreApplication::arguments().mid(1), out, err, options);
+#else
+    // The bytes themselves (QCoreApplication may have taken its own options out
+    // of argv), so a name that is not valid UTF-8 is refused, not read as another.
+    QList<QByteArray> nativeArgs;
+    for (int i = 1; i < argc; ++i)
+        nativeArgs << QByteArray(argv[i]);
+    return strovex::runCli(nativeArgs, out, err, options);
+#endif
 }

@@ -141,10 +141,16 @@ int findCommand(Context &context, const ParsedArgs &args)
     if (!QFileInfo(folder).isDir())
         throw UsageError{QStringLiteral("\"%1\" is not a folder.").arg(folder)};
     QStringList files;
-    FindFiles(args.value(QStringLiteral("mask"), QStringLiteral("*.lbl")), folder, true, files);
+    QStringList skipped;
+    FindFilesOptions options;
+    options.skipped = [&skipped](const QString &path) { skipped << SkippedNameLine(path); };
+    FindFiles(args.value(QStringLiteral("mask"), QStringLiteral("*.lbl")), folder, options, files);
     for (const QString &file : files)
-        context.out << file << '\n';
-    return CliOk;
+        context.out << oneLine(file) << '\n';
+    context.out.flush();
+    for (const QString &line : skipped)
+        context.message(line);
+    return skipped.isEmpty() ? CliOk : CliFileErrors;
 }
 
 } // namespace strovex::cli

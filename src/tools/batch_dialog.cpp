@@ -30,20 +30,33 @@ public:
     void reset(const QStringList &lines) override
     {
         box_->clear();
+        last_ = -1;
         for (const QString &line : lines)
             box_->addItem(oneRow(line));
     }
     // One entry is one row: a designer's text may hold line breaks.
-    void setLine(int index, const QString &text) override { box_->item(index)->setText(oneRow(text)); }
+    void setLine(int index, const QString &text) override
+    {
+        box_->item(index)->setText(oneRow(text));
+        last_ = index;
+    }
     void append(const QString &text) override
     {
         box_->addItem(oneRow(text));
+        last_ = box_->count() - 1;
         box_->scrollToBottom(); // the newest line in sight, also once the run is over
+    }
+    // The designer's reason as the line's tooltip, where its line breaks may stay.
+    void reason(const QString &, const QString &text) override
+    {
+        if (QListWidgetItem *item = box_->item(last_))
+            item->setToolTip(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 
 private:
     static QString oneRow(const QString &text) { return replaceLineBreaks(text, QStringLiteral(" ")); }
     QListWidget *box_;
+    int last_ = -1;
 };
 
 // The "++" search's window: shown once a search lasts more than a moment,
@@ -341,9 +354,13 @@ void TBatchDialog::sbAddFilesFromFoldersClick()
         SearchProgress progress(this);
         FindFilesOptions options;
         options.progress = [&progress](int folders, int found) { return progress.update(folders, found); };
+        QStringList skipped;
+        options.skipped = [&skipped](const QString &path) { skipped << SkippedNameLine(path); };
         if (FindFiles(QStringLiteral("*.lbl"), BrowseFolder->Directory(), options, files_) < 0)
             return; // stopped: the list stays as it was
         showFileList();
+        if (!skipped.isEmpty())
+            showMessage(this, MessageKind::Error, skipped.join(u'\n'));
     });
     applyRunButtonRule();
 }

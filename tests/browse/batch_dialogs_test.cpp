@@ -279,6 +279,36 @@ TEST_F(BatchDialogs, ALogEntryIsOneRowAndTheLogEndsInSight)
     EXPECT_TRUE(box->viewport()->rect().contains(last.center())) << "the log is scrolled to its last line";
 }
 
+// The line keeps its text; the designer's reason is its tooltip, in both report styles.
+TEST_F(BatchDialogs, CannotOpenLabelLineShowsTheReasonAsItsTooltip)
+{
+    const QString missing = dir.file(QStringLiteral("missing.lbl"));
+    const QString reason = QStringLiteral("Cannot open label file\nThe file \"%1\" does not exist.").arg(missing);
+    const QString ok = label(QStringLiteral("ok.lbl"), R"(, "Variables": [{"Name": "Batch", "Length": 10}])");
+    const auto tooltips = [](QWidget *dialog) {
+        auto *box = child<QListWidget>(dialog, "lsbFiles");
+        QStringList texts;
+        for (int i = 0; i < box->count(); ++i)
+            texts << box->item(i)->toolTip();
+        return texts;
+    };
+
+    TfrmSetPrinter printer(nullptr, app);
+    pick(printer, QStringList{ok, missing});
+    printer.runButton()->click();
+    EXPECT_EQ(lines(&printer), (QStringList{ok + QStringLiteral(" - Done."), missing + QStringLiteral(" - Error: Cannot open label.")}));
+    EXPECT_EQ(tooltips(&printer), (QStringList{QString(), reason}));
+
+    TfrmSetVariable variable(nullptr, app);
+    pick(variable, QStringList{missing, ok});
+    child<QLineEdit>(&variable, "edtVariable")->setText(QStringLiteral("Batch"));
+    child<QLineEdit>(&variable, "edtNewLength")->setText(QStringLiteral("10"));
+    variable.runButton()->click();
+    ASSERT_GE(lines(&variable).size(), 2);
+    EXPECT_EQ(lines(&variable)[1], QStringLiteral("Error: Cannot open label."));
+    EXPECT_EQ(tooltips(&variable).mid(0, 3), (QStringList{QString(), reason, QString()}));
+}
+
 TEST_F(BatchDialogs, SetPrinterListsPrintersSortedWithTheDefaultSelected)
 {
     setPrinters(std::make_shared<StubPrinters>(

@@ -3,6 +3,8 @@
 
 #include "cli_fixture.h"
 
+#include "cli/cli_internal.h"
+
 #include "tools/batch_runs.h"
 #include "tools/extract_scripts.h"
 #include "tools/find_files.h"
@@ -45,6 +47,7 @@ struct BatchCase {
     // Lines of the report written out by hand ("@" for the root), one after
     // the other: what the comparison with the core run cannot show wrong.
     QStringList fixedLines;
+    QString err; // standard error, "@" for the root
 };
 
 QStringList rooted(const QStringList &values, const QString &root)
@@ -81,7 +84,8 @@ std::vector<BatchCase> batchCases()
              runSetPrinter(files, app, QStringLiteral("Dock 9"), report);
          },
          CliFileErrors, QStringLiteral("Dry run: 6 labels would have been saved."), true,
-         {QStringLiteral("@/shipping_sscc.lbl - Done."), QStringLiteral("@/missing.lbl - Error: Cannot open label.")}},
+         {QStringLiteral("@/shipping_sscc.lbl - Done."), QStringLiteral("@/missing.lbl - Error: Cannot open label.")},
+         QStringLiteral("File \"@/missing.lbl\" cannot be opened: Cannot open label file The file \"@/missing.lbl\" does not exist.\n")},
         {"set-paths where some graphics refuse their new file",
          {QStringLiteral("set-paths"), QStringLiteral(" /pictures "), QStringLiteral("/art"),
           QStringLiteral("@/shipping_sscc.lbl"), QStringLiteral("@/product_paragraph.lbl"),
@@ -94,7 +98,8 @@ std::vector<BatchCase> batchCases()
          },
          CliFileErrors, QStringLiteral("Dry run: 1 label would have been saved."), false,
          {QStringLiteral("Changing paths for graphics in \"@/product_paragraph.lbl\""),
-          QStringLiteral("Changing path from \"@/pictures/recycling mark.bmp\" to \"@/art/recycling mark.bmp\"")}},
+          QStringLiteral("Changing path from \"@/pictures/recycling mark.bmp\" to \"@/art/recycling mark.bmp\"")},
+         {}},
         {"set-paths where every graphic takes its new file",
          {QStringLiteral("set-paths"), QStringLiteral("/pictures"), QStringLiteral("/art"),
           QStringLiteral("@/shipping_sscc.lbl")},
@@ -106,7 +111,8 @@ std::vector<BatchCase> batchCases()
          CliOk, QStringLiteral("Dry run: 1 label would have been saved."), false,
          {QStringLiteral("Changing paths for graphics in \"@/shipping_sscc.lbl\""),
           QStringLiteral("Changing path from \"@/pictures/logo.bmp\" to \"@/art/logo.bmp\""), QStringLiteral("Done"),
-          QStringLiteral(" ")}},
+          QStringLiteral(" ")},
+         {}},
         {"set-variable-length with a hexadecimal length over a folder",
          {QStringLiteral("set-variable-length"), QStringLiteral("Supplier"), QStringLiteral(" $28"),
           QStringLiteral("--folder"), collection, QStringLiteral("@/shipping_sscc.lbl")},
@@ -119,7 +125,8 @@ std::vector<BatchCase> batchCases()
          {QStringLiteral("Opening \"@/collection/warehouse/inbound.lbl\""),
           QStringLiteral("Changing variable length for variable \"Supplier\" in \"@/collection/warehouse/inbound.lbl\""),
           QStringLiteral("Old length: 30; New length: 40"), QStringLiteral("Saving \"@/collection/warehouse/inbound.lbl\""),
-          QStringLiteral("Done"), QStringLiteral(" ")}},
+          QStringLiteral("Done"), QStringLiteral(" ")},
+         {}},
         {"extract-scripts into a folder, with a missing file",
          {QStringLiteral("extract-scripts"), QStringLiteral("--dest"), QStringLiteral("@/scripts"),
           QStringLiteral("@/database_scripts.lbl"), QStringLiteral("@/missing.lbl"), QStringLiteral("--folder"),
@@ -131,7 +138,8 @@ std::vector<BatchCase> batchCases()
          },
          CliFileErrors, QStringLiteral("Dry run: 4 script files would have been written."), true,
          {QStringLiteral("@/database_scripts.lbl - 3 scripts saved."),
-          QStringLiteral("@/missing.lbl - Error: Cannot open label.")}},
+          QStringLiteral("@/missing.lbl - Error: Cannot open label.")},
+         QStringLiteral("File \"@/missing.lbl\" cannot be opened: Cannot open label file The file \"@/missing.lbl\" does not exist.\n")},
     };
 }
 
@@ -153,11 +161,14 @@ TEST_F(CliTest, BatchCommandsPrintTheDialogsReportAndChangeWhatTheCoreRunChanges
         }
         QStringList expected = report.lines();
         expected.replaceInStrings(coreRoot, cliRoot);
+        // A designer's line break stays visible in its line, as info shows one.
+        for (QString &line : expected)
+            line = cli::oneLine(line);
         EXPECT_EQ(result.out, printedLines(expected));
         EXPECT_TRUE((u'\n' + result.out).contains(u'\n' + printedLines(rooted(c.fixedLines, cliRoot))))
             << result.out.toStdString();
         EXPECT_EQ(result.status, c.status) << result.err.toStdString();
-        EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+        EXPECT_EQ(result.err, QString(c.err).replace(u'@', cliRoot));
         if (c.sameBytesAsCore)
             EXPECT_EQ(hashTree(cliRoot), hashTree(coreRoot));
         else
