@@ -2,7 +2,6 @@
 // line, their report printed as the dialog shows it after the run.
 
 #include "cli/cli_internal.h"
-#include "inspect/display_text.h"
 #include "output/save_file.h"
 #include "tools/batch_runs.h"
 #include "tools/extract_scripts.h"
@@ -136,11 +135,13 @@ BatchRequest fileList(const ParsedArgs &args, int parameters, QStringList &value
     return request;
 }
 
-// One line: the label and why the designer would not open it.
+// One line: the label and why the designer would not open it. The designer
+// parts its text and detail with CR LF; any other control character (in a
+// name the text quotes) is shown as in the report lines.
 QString reasonLine(const QString &path, const QString &text)
 {
     return QStringLiteral("File \"%1\" cannot be opened: %2")
-        .arg(oneLine(path), oneLine(replaceLineBreaks(text, QStringLiteral(" "))));
+        .arg(oneLine(path), oneLine(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" "))));
 }
 
 bool reportsError(Style style, const QString &line, const QString &path)

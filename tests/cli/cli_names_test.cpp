@@ -36,11 +36,11 @@ TEST_F(CliTest, NamesWithControlCharactersStayOnOneLineInEveryReport)
 {
     const QString esc = dir.write(QStringLiteral("esc\x1b[31mred.lbl"), kLabel);
     const QString newline = dir.write(QStringLiteral("new\nline.lbl"), kLabel);
-    const QString missing = dir.file(QStringLiteral("gone\x1b[0m.lbl"));
+    const QString missing = dir.file(QStringLiteral("gone\x1b[0m\nnow.lbl"));
     const QString d = dir.path();
     const QString escShown = d + QStringLiteral("/esc [31mred.lbl");
     const QString newlineShown = d + QStringLiteral("/new\\nline.lbl");
-    const QString missingShown = d + QStringLiteral("/gone [0m.lbl");
+    const QString missingShown = d + QStringLiteral("/gone [0m\\nnow.lbl");
     struct Case {
         QStringList args;
         int status;
