@@ -546,3 +546,33 @@ TEST_F(BatchDialogs, StoppedFolderSearchAddsNothing)
     EXPECT_TRUE(dialog.runButton()->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+namespace {
+
+// One folder holding a label and a name that is not valid text.
+class InexactNameLister : public DirectoryLister {
+public:
+    bool list(const std::u16string &, std::vector<DirEntry> &out) override
+    {
+        out.push_back({u"a.lbl"});
+        DirEntry inexact{u"box\\xFF.lbl"};
+        inexact.inexactName = true;
+        out.push_back(inexact);
+        return true;
+    }
+    bool identity(const std::u16string &, std::uint64_t &, std::uint64_t &) override { return false; }
+};
+
+} // namespace
+
+// "++" lists only what it can name and says what it passed over.
+TEST_F(BatchDialogs, FolderSearchSaysWhatItPassedOver)
+{
+    TfrmSetPrinter dialog(nullptr, app);
+    setDirectoryLister(std::make_shared<InexactNameLister>());
+    addFromFolder(dialog, dir.path());
+    setDirectoryLister(nullptr);
+
+    EXPECT_EQ(dialog.files(), QStringList{dir.file(QStringLiteral("a.lbl"))});
+    EXPECT_EQ(messages, QStringList{SkippedNameLine(dir.file(QStringLiteral("box\\xFF.lbl")))});
+}
