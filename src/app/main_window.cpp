@@ -41,9 +41,14 @@ void runTool(TfrmMain *window, const QuillApp &connection)
     dialog.exec();
 }
 
-LabelHandles handlesOf(const TLabelInfo &view)
+// The generators read the active page; every open page's label is one they must not write over.
+LabelHandles handlesOf(const TLabelInfo &view, const QTabWidget &pages)
 {
-    return LabelHandles{view.FLabel(), view.FVariables(), view.FObjects(), view.FFunctions(), view.FDatabases()};
+    LabelHandles handles{view.FLabel(), view.FVariables(), view.FObjects(), view.FFunctions(), view.FDatabases(),
+                         {view.FFileName()}};
+    for (int i = 0; i < pages.count(); ++i)
+        handles.labelFiles << pages.tabToolTip(i);
+    return handles;
 }
 
 // The window's own save dialog, set up for one request.
@@ -522,7 +527,7 @@ void TfrmMain::actToolsCreateJobFile()
 {
     if (const TLabelInfo *view = activeView()) {
         QFileDialog *dialog = ownSaveDialog(SaveDialog_, QStringLiteral("SaveDialog"));
-        actToolsCreateJobFileExecute(this, handlesOf(*view), lastCommandFileName_,
+        actToolsCreateJobFileExecute(this, handlesOf(*view, *PageControl1_), lastCommandFileName_,
                                      [dialog](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(dialog, r); });
     }
 }
@@ -531,7 +536,7 @@ void TfrmMain::actToolsCreateGraph()
 {
     if (const TLabelInfo *view = activeView()) {
         QFileDialog *dialog = ownSaveDialog(SaveDialog2_, QStringLiteral("SaveDialog2"));
-        actToolsCreateGraphExecute(this, handlesOf(*view), view->FFileName(),
+        actToolsCreateGraphExecute(this, handlesOf(*view, *PageControl1_), view->FFileName(),
                                    [dialog](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(dialog, r); });
     }
 }

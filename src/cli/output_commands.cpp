@@ -55,19 +55,12 @@ std::pair<int, int> previewSize(const QString &text)
     return {width, height};
 }
 
-// Writing the output over the label being read would lose the label.
-void refuseLabelAsOutput(const QStringList &values)
-{
-    if (isSameFile(values[0], values[1]))
-        throw FileError(QStringLiteral("Cannot create file \"%1\". It is the label being read.").arg(values[1]));
-}
-
 } // namespace
 
 int exportVariablesCommand(Context &context, const ParsedArgs &args)
 {
     const QStringList values = requirePositional(args, 2, QStringLiteral("LABEL and OUT"));
-    refuseLabelAsOutput(values);
+    refuseLabelAsOutput({values[0]}, values[1]);
     const auto model = createVariableGridModel();
     const int column = args.has(QStringLiteral("sort")) ? columnByTitle(*model, args.value(QStringLiteral("sort")))
                                                          : model->sortColumn();
@@ -87,22 +80,22 @@ int exportVariablesCommand(Context &context, const ParsedArgs &args)
 int commandFileCommand(Context &context, const ParsedArgs &args)
 {
     const QStringList values = requirePositional(args, 2, QStringLiteral("LABEL and OUT"));
-    refuseLabelAsOutput(values);
+    refuseLabelAsOutput({values[0]}, values[1]);
     const IQuillmark label = context.openLabel(values[0]);
     if (!label)
         return CliFileErrors;
-    WriteCommandFile(LabelHandles::fromLabel(label), values[1]);
+    WriteCommandFile(LabelHandles::fromLabel(label, values[0]), values[1]);
     return CliOk;
 }
 
 int graphCommand(Context &context, const ParsedArgs &args)
 {
     const QStringList values = requirePositional(args, 2, QStringLiteral("LABEL and OUT"));
-    refuseLabelAsOutput(values);
+    refuseLabelAsOutput({values[0]}, values[1]);
     const IQuillmark label = context.openLabel(values[0]);
     if (!label)
         return CliFileErrors;
-    const LabelHandles handles = LabelHandles::fromLabel(label);
+    const LabelHandles handles = LabelHandles::fromLabel(label, values[0]);
     if (IsDotGraphPath(values[1]))
         WriteDotGraph(handles, values[1]);
     else
@@ -113,7 +106,7 @@ int graphCommand(Context &context, const ParsedArgs &args)
 int previewCommand(Context &context, const ParsedArgs &args)
 {
     const QStringList values = requirePositional(args, 2, QStringLiteral("LABEL and OUT"));
-    refuseLabelAsOutput(values);
+    refuseLabelAsOutput({values[0]}, values[1]);
     const auto [width, height] = args.has(QStringLiteral("size")) ? previewSize(args.value(QStringLiteral("size")))
                                                                   : std::pair{kDefaultPreviewWidth, kDefaultPreviewHeight};
     const IQuillmark label = context.openLabel(values[0]);

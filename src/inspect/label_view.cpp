@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QStackedWidget>
 #include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace strovex {
@@ -94,6 +95,11 @@ TLabelInfo::TLabelInfo(QWidget *parent) : QWidget(parent)
     previewLayout->addWidget(pnlPreview_);
     imgLabelPreview_->installEventFilter(this);
     tpgcInfo_->addWidget(previewPage);
+    previewTimer_ = new QTimer(this);
+    previewTimer_->setObjectName(QStringLiteral("tmrPreview"));
+    previewTimer_->setSingleShot(true);
+    previewTimer_->setInterval(kPreviewResizeDelayMs);
+    connect(previewTimer_, &QTimer::timeout, this, &TLabelInfo::refreshPreviewAfterResize);
 
     // Page 1: label information, with the open time hidden until revealed; pages 2 to 5: the grids.
     labelInfoPage_ = new LabelInfoPage;
@@ -216,6 +222,8 @@ void TLabelInfo::ReleaseLabel()
     databases_.release();
     functions_.release();
     label_.release();
+    previewTimer_->stop();
+    previewDrawnSize_ = QSize();
 }
 
 void TLabelInfo::RefreshPreview()
@@ -225,7 +233,7 @@ void TLabelInfo::RefreshPreview()
     const FileRemover temp{uniqueTempFileName(QStringLiteral("Img"), QStringLiteral(".bmp"))};
     // In device pixels, so that a scaled screen shows the designer's own pixels.
     const qreal ratio = imgLabelPreview_->devicePixelRatioF();
-    const QSize size = imgLabelPreview_->size() * ratio;
+    const QSize size = previewPixelSize();
     label_.ExportPreview(temp.path, size.width(), size.height());
     if (!QFileInfo::exists(temp.path))
         return;
@@ -234,7 +242,30 @@ void TLabelInfo::RefreshPreview()
         throw std::runtime_error("The preview picture cannot be read as a bitmap.");
     picture.setDevicePixelRatio(ratio);
     imgLabelPreview_->setPixmap(picture);
+    previewDrawnSize_ = size;
     previewFailure_.clear();
+}
+
+QSize TLabelInfo::previewPixelSize() const
+{
+    return imgLabelPreview_->size() * imgLabelPreview_->devicePixelRatioF();
+}
+
+void TLabelInfo::refreshPreviewAfterResize()
+{
+    if (!label_ || loading_ || previewPixelSize() == previewDrawnSize_)
+        return;
+    // The failure is reported once while the drawing keeps failing the same
+    // way; the last picture drawn stays.
+    try {
+        RefreshPreview();
+    } catch (...) {
+        const QString text = errorText(std::current_exception());
+        if (text != previewFailure_) {
+            previewFailure_ = text;
+            showMessageAfterEvent(this, MessageKind::Error, text);
+        }
+    }
 }
 
 void TLabelInfo::RevealOpenTime()
@@ -259,20 +290,8 @@ void TLabelInfo::FillDependentFiles()
 bool TLabelInfo::eventFilter(QObject *watched, QEvent *event)
 {
     // During a load the preview is drawn once, at its end.
-    if (watched == imgLabelPreview_ && event->type() == QEvent::Resize && label_ && !loading_) {
-        // Inside a layout pass: the failure is reported once the event is done,
-        // and once only while every resize step fails the same way. The last
-        // picture drawn stays.
-        try {
-            RefreshPreview();
-        } catch (...) {
-            const QString text = errorText(std::current_exception());
-            if (text != previewFailure_) {
-                previewFailure_ = text;
-                showMessageAfterEvent(this, MessageKind::Error, text);
-            }
-        }
-    }
+    if (watched == imgLabelPreview_ && event->type() == QEvent::Resize && label_ && !loading_)
+        previewTimer_->start();
     return QWidget::eventFilter(watched, event);
 }
 

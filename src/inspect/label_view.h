@@ -13,6 +13,7 @@ class QLineEdit;
 class QListWidget;
 class QStackedWidget;
 class QFrame;
+class QTimer;
 
 namespace strovex {
 
@@ -38,6 +39,10 @@ public:
     bool LoadLabel(const QuillApp &connection, const QString &path);
     void ReleaseLabel();
     void RefreshPreview();
+    // A resize draws the preview once the size has held this long, and only
+    // when it differs from the picture's: dragging a window's edge asks the
+    // designer once, for the size it ends at.
+    static constexpr int kPreviewResizeDelayMs = 150;
     // Ctrl+T: shows "Opened in:" with the open time for this page only.
     void RevealOpenTime();
 
@@ -70,6 +75,8 @@ private:
     void FillFonts(const QStringList &fontNames);
     void FillDependentFiles();
     void showPage(int index);
+    void refreshPreviewAfterResize();
+    QSize previewPixelSize() const;
 
     IQuillmark label_;
     IObjectList objects_;
@@ -80,6 +87,9 @@ private:
     QString fileName_;
     // The preview failure last reported, until a picture is drawn again.
     QString previewFailure_;
+    // The size in device pixels of the picture shown; empty when none is.
+    QSize previewDrawnSize_;
+    QTimer *previewTimer_ = nullptr;
     bool loading_ = false;
 
     QListWidget *tlsbInfoType_ = nullptr;

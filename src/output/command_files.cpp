@@ -134,21 +134,25 @@ QStringList BuildDataFile(const LabelHandles &view)
 
 void WriteJobFile(const LabelHandles &view, const QString &path)
 {
+    refuseLabelAsOutput(view.labelFiles, path);
     writeFileAtomically(path, utf16LeWithBom(BuildJobFile(view)));
 }
 
 void WriteXmlCommandFile(const LabelHandles &view, const QString &path)
 {
+    refuseLabelAsOutput(view.labelFiles, path);
     writeFileAtomically(path, utf16LeWithBom(BuildXmlCommandFile(view)));
 }
 
 void WriteCsvCommandFile(const LabelHandles &view, const QString &path)
 {
+    refuseLabelAsOutput(view.labelFiles, path);
     writeFileAtomically(path, utf16LeWithBom(BuildCsvCommandFile(view)));
 }
 
 void WriteDataFile(const LabelHandles &view, const QString &path)
 {
+    refuseLabelAsOutput(view.labelFiles, path);
     writeFileAtomically(path, utf16LeWithBom(BuildDataFile(view)));
 }
 

@@ -282,11 +282,13 @@ QStringList BuildDgmlGraph(const LabelHandles &view)
 
 void WriteDotGraph(const LabelHandles &view, const QString &path)
 {
+    refuseLabelAsOutput(view.labelFiles, path);
     writeFileAtomically(path, utf8Lines(BuildDotGraph(view)));
 }
 
 void WriteDgmlGraph(const LabelHandles &view, const QString &path)
 {
+    refuseLabelAsOutput(view.labelFiles, path);
     writeFileAtomically(path, utf16LeWithBom(BuildDgmlGraph(view)));
 }
 

@@ -3,6 +3,8 @@
 
 #include "automation/designer.h"
 
+#include <QStringList>
+
 namespace strovex {
 
 struct LabelHandles {
@@ -11,11 +13,20 @@ struct LabelHandles {
     IObjectList FObjects;
     IFunctionList FFunctions;
     IDatabaseList FDatabases;
+    // The label files being read (the one these handles are of, and any other
+    // the program holds open): a writer never replaces one of them.
+    QStringList labelFiles;
 
-    // Reads the four lists from `label`, as a label view does when it loads.
+    // Reads the four lists from `label`, as a label view does when it loads;
+    // `labelFile` (the file `label` was opened from) goes into labelFiles.
     // Throws AutomationError when the designer refuses.
-    static LabelHandles fromLabel(const IQuillmark &label);
+    static LabelHandles fromLabel(const IQuillmark &label, const QString &labelFile = {});
 };
+
+// Throws FileError "Cannot create file \"<output>\". It is the label being
+// read." when `output` names one of `labelFiles`, also through a symbolic or
+// hard link: writing it would lose the label.
+void refuseLabelAsOutput(const QStringList &labelFiles, const QString &output);
 
 // The text after the last path separator ('/', and on Windows also '\' and ':').
 QString fileNamePart(const QString &path);

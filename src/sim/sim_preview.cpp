@@ -1,10 +1,13 @@
 #include "sim/sim_preview.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace strovex::sim {
@@ -16,6 +19,7 @@ constexpr quint32 kPaper = 0xFFFFFF;
 constexpr quint32 kInk = 0x000000;
 constexpr quint32 kBorder = 0x404040;
 constexpr quint32 kHatch = 0x8090A8;
+constexpr quint32 kIncomplete = 0xFFD000;
 
 // 5 x 7 glyphs for ASCII 32 to 126, one byte per column, bit 0 the top row.
 constexpr unsigned char kFont[95][5] = {
@@ -74,6 +78,28 @@ class Canvas {
 public:
     Canvas(int width, int height, quint32 fill) : w_(width), h_(height), pixels_(qsizetype(width) * height, fill) {}
 
+    // Every drawing call below pays for its work first; once a call would pass
+    // the budget, nothing more is drawn until a new budget is set.
+    void setBudget(qint64 units)
+    {
+        left_ = units;
+        spent_ = 0;
+        exhausted_ = false;
+    }
+    bool spend(qint64 units)
+    {
+        if (exhausted_ || units > left_) {
+            exhausted_ = true;
+            return false;
+        }
+        left_ -= units;
+        spent_ += units;
+        return true;
+    }
+    bool exhausted() const { return exhausted_; }
+    qint64 spent() const { return spent_; }
+
+    // Unpaid: the caller pays for the row or column it walks.
     void set(Coord x, Coord y, quint32 colour)
     {
         if (x >= clip_.left && x < clip_.right && y >= clip_.top && y < clip_.bottom)
@@ -83,6 +109,8 @@ public:
     void fill(Coord x0, Coord y0, Coord x1, Coord y1, quint32 colour)
     {
         const Rect r = visible(x0, y0, x1, y1);
+        if (!spend((r.right - r.left) * (r.bottom - r.top)))
+            return;
         for (Coord y = r.top; y < r.bottom; ++y)
             for (Coord x = r.left; x < r.right; ++x)
                 pixels_[qsizetype(y) * w_ + qsizetype(x)] = colour;
@@ -100,6 +128,11 @@ public:
     struct Rect {
         Coord left, top, right, bottom;
         bool empty() const { return left >= right || top >= bottom; }
+        bool contains(const Rect &r) const
+        {
+            return left <= r.left && top <= r.top && right >= r.right && bottom >= r.bottom;
+        }
+        Coord area() const { return empty() ? 0 : (right - left) * (bottom - top); }
     };
     // The part of a rectangle inside the clip (which lies inside the canvas).
     Rect visible(Coord x0, Coord y0, Coord x1, Coord y1) const
@@ -109,6 +142,7 @@ public:
             r = {clip_.left, clip_.top, clip_.left, clip_.top};
         return r;
     }
+    Rect clip() const { return clip_; }
 
     const QList<quint32> &pixels() const { return pixels_; }
 
@@ -117,6 +151,9 @@ private:
     int h_;
     QList<quint32> pixels_;
     Rect clip_{0, 0, w_, h_};
+    qint64 left_ = std::numeric_limits<qint64>::max();
+    qint64 spent_ = 0;
+    bool exhausted_ = false;
 };
 
 // The visible words of an RTF text: control words, groups and braces dropped.
@@ -142,6 +179,8 @@ void drawText(Canvas &canvas, const QString &text, Coord x0, Coord y0, Coord x1,
     Coord y = y0;
     const Coord advance = 6 * scale;
     for (const QChar ch : text) {
+        if (!canvas.spend(1))
+            return;
         if (ch == QLatin1Char('\n') || (wrap && x + 5 * scale > x1)) {
             x = x0;
             y += 8 * scale;
@@ -169,34 +208,46 @@ void drawText(Canvas &canvas, const QString &text, Coord x0, Coord y0, Coord x1,
     }
 }
 
+// Not a real symbology: a stable pattern of bars taken from the data's bits,
+// between guard bars, so different contents look different. Module m of
+// 1010, then per character its low 7 bits (highest first) and a gap, then 101;
+// found per column, so a long text costs nothing where it does not show.
+bool barcodeModule(const QString &data, qint64 m)
+{
+    const qint64 body = 8 * qint64(data.size());
+    if (m < 4)
+        return m % 2 == 0;
+    m -= 4;
+    if (m >= body)
+        return (m - body) % 2 == 0;
+    const int bit = int(m % 8);
+    return bit < 7 && ((data[qsizetype(m / 8)].unicode() >> (6 - bit)) & 1);
+}
+
 void drawBarcode(Canvas &canvas, const QString &data, Coord x0, Coord y0, Coord x1, Coord y1)
 {
-    // Not a real symbology: a stable pattern of bars taken from the data's bits,
-    // between guard bars, so different contents look different.
-    QList<bool> modules{true, false, true, false};
-    for (const QChar ch : data) {
-        const ushort code = ch.unicode();
-        for (int bit = 6; bit >= 0; --bit)
-            modules << bool((code >> bit) & 1);
-        modules << false;
-    }
-    modules << true << false << true;
-    const double perPixel = double(modules.size()) / double(std::max<Coord>(x1 - x0, 1));
+    const qint64 modules = 8 * qint64(data.size()) + 7;
+    const double perPixel = double(modules) / double(std::max<Coord>(x1 - x0, 1));
     const Canvas::Rect shown = canvas.visible(x0, y0, x1, y1);
     for (Coord x = shown.left; x < shown.right; ++x) {
-        const qsizetype m = qsizetype(std::min(double(x - x0) * perPixel, double(modules.size() - 1)));
-        if (modules.value(m))
+        if (!canvas.spend(1))
+            return;
+        if (barcodeModule(data, qint64(std::min(double(x - x0) * perPixel, double(modules - 1)))))
             canvas.fill(x, y0, x + 1, y1, kInk);
     }
 }
 
 void drawHatch(Canvas &canvas, Coord x0, Coord y0, Coord x1, Coord y1)
 {
+    // Per row, straight from one stroke's pixel to the next.
     const Canvas::Rect shown = canvas.visible(x0, y0, x1, y1);
-    for (Coord y = shown.top; y < shown.bottom; ++y)
-        for (Coord x = shown.left; x < shown.right; ++x)
-            if ((x - x0 + y - y0) % 6 == 0)
-                canvas.set(x, y, kHatch);
+    for (Coord y = shown.top; y < shown.bottom; ++y) {
+        Coord x = shown.left + (6 - (shown.left - x0 + y - y0) % 6) % 6;
+        if (!canvas.spend(1 + (shown.right - x + 5) / 6))
+            return;
+        for (; x < shown.right; x += 6)
+            canvas.set(x, y, kHatch);
+    }
     canvas.frame(x0, y0, x1, y1, kInk);
 }
 
@@ -211,15 +262,32 @@ void drawEllipse(Canvas &canvas, Coord x0, Coord y0, Coord x1, Coord y1)
     const Canvas::Rect shown = canvas.visible(x0, y0, x1, y1);
     const auto half = [](double t) { return t >= 1.0 ? 0.0 : std::sqrt(1.0 - t * t); };
     for (Coord x = shown.left; x < shown.right; ++x) {
+        if (!canvas.spend(1))
+            return;
         const double dy = ry * half(std::fabs(double(x) - cx) / rx);
         canvas.set(x, toCoord(cy - dy + 0.5), kInk);
         canvas.set(x, toCoord(cy + dy + 0.5), kInk);
     }
     for (Coord y = shown.top; y < shown.bottom; ++y) {
+        if (!canvas.spend(1))
+            return;
         const double dx = rx * half(std::fabs(double(y) - cy) / ry);
         canvas.set(toCoord(cx - dx + 0.5), y, kInk);
         canvas.set(toCoord(cx + dx + 0.5), y, kInk);
     }
+}
+
+// Across the top of an incomplete picture: a band in a colour no object is
+// drawn in, with the words where the picture is tall enough for them.
+void drawIncompleteMarker(Canvas &canvas, int width, int height)
+{
+    const Coord scale = std::clamp<Coord>(std::min(width, height) / 300, 1, 8);
+    const Coord band = std::min<Coord>(11 * scale, height);
+    canvas.noClip();
+    canvas.fill(0, 0, width, band, kIncomplete);
+    canvas.clipTo(0, 0, width, band);
+    drawText(canvas, QStringLiteral("PREVIEW INCOMPLETE"), 2 * scale, 2 * scale, width, band, scale, false);
+    canvas.noClip();
 }
 
 // An object's box in thousandths of a centimetre; 64-bit, as Left + Width may
@@ -239,6 +307,69 @@ Box boxOf(const PreviewShape &s)
     if (width <= 0)
         width = isText ? std::max(qint64(std::min(double(s.text.size()) * double(height) * 0.6, 1.0e15)), qint64(500)) : 1500;
     return {s.left, s.top, width, height};
+}
+
+// An object's pixels, and whether it is drawn at all.
+struct Placed {
+    Coord x0, y0, x1, y1;
+    bool draw = true;
+};
+
+// What makes two objects draw the very same pixels.
+struct Drawing {
+    int kind;
+    Coord x0, y0, x1, y1;
+    int fontSize;
+    QString text;
+    bool operator==(const Drawing &) const = default;
+};
+
+size_t qHash(const Drawing &d, size_t seed = 0)
+{
+    return qHashMulti(seed, d.kind, d.x0, d.y0, d.x1, d.y1, d.fontSize, d.text);
+}
+
+// Leaves out, from the top object down, each object that adds nothing to the
+// picture: one whose pixels all lie off the paper, under a later opaque box
+// (lines and inverse boxes fill theirs), or that a later object draws again
+// exactly. Only the few largest opaque boxes are kept, so the cost stays
+// linear in the objects. Returns how many were left out.
+qsizetype leaveOutHidden(const PreviewPage &page, QList<Placed> &placed, const Canvas::Rect &paper)
+{
+    constexpr int kCovers = 4;
+    std::array<Canvas::Rect, kCovers> covers{};
+    const auto inPaper = [&paper](Coord x0, Coord y0, Coord x1, Coord y1) {
+        return Canvas::Rect{std::max(x0, paper.left), std::max(y0, paper.top), std::min(x1, paper.right),
+                            std::min(y1, paper.bottom)};
+    };
+    QSet<Drawing> later;
+    qsizetype leftOut = 0;
+    for (qsizetype i = placed.size() - 1; i >= 0; --i) {
+        Placed &p = placed[i];
+        const PreviewShape &s = page.shapes[i];
+        // An object draws inside its box; an ellipse's rounding may pass it by one pixel.
+        const Canvas::Rect reach = inPaper(p.x0 - 1, p.y0 - 1, p.x1 + 1, p.y1 + 1);
+        p.draw = !reach.empty()
+                 && std::none_of(covers.begin(), covers.end(), [&reach](const Canvas::Rect &c) { return c.contains(reach); });
+        if (p.draw) {
+            const Drawing drawing{s.kind, p.x0, p.y0, p.x1, p.y1, s.fontSize, s.text};
+            p.draw = !later.contains(drawing);
+            if (p.draw)
+                later.insert(drawing);
+        }
+        if (!p.draw) {
+            ++leftOut;
+            continue;
+        }
+        if (s.kind == 305 || s.kind == 306) {
+            const Canvas::Rect box = inPaper(p.x0, p.y0, p.x1, p.y1);
+            auto smallest = std::min_element(covers.begin(), covers.end(),
+                                             [](const Canvas::Rect &a, const Canvas::Rect &b) { return a.area() < b.area(); });
+            if (box.area() > smallest->area())
+                *smallest = box;
+        }
+    }
+    return leftOut;
 }
 
 } // namespace
@@ -274,8 +405,16 @@ QByteArray encodeBmp24(const QList<quint32> &pixels, int width, int height)
     return out;
 }
 
-QByteArray renderPreviewBmp(const PreviewPage &page, int width, int height)
+qint64 previewWorkBudget(int width, int height)
 {
+    return 16 * qint64(std::max(width, 0)) * std::max(height, 0) + 4'000'000;
+}
+
+QByteArray renderPreviewBmp(const PreviewPage &page, int width, int height, PreviewStats *stats)
+{
+    PreviewStats local;
+    PreviewStats &result = stats ? *stats : local;
+    result = {};
     if (width <= 0 || height <= 0 || qint64(width) * height > kMaxPreviewPixels)
         return QByteArray();
 
@@ -304,13 +443,25 @@ QByteArray renderPreviewBmp(const PreviewPage &page, int width, int height)
     const auto px = [&](qint64 v) { return ox + toCoord(double(v) * scale); };
     const auto py = [&](qint64 v) { return oy + toCoord(double(v) * scale); };
     canvas.clipTo(ox + 1, oy + 1, ox + paperW - 1, oy + paperH - 1);
-    for (qsizetype i = 0; i < page.shapes.size(); ++i) {
-        const PreviewShape &s = page.shapes[i];
-        const Box &b = boxes[i];
+    const Canvas::Rect paper = canvas.clip();
+
+    QList<Placed> placed;
+    placed.reserve(boxes.size());
+    for (const Box &b : std::as_const(boxes)) {
         const Coord x0 = px(b.left);
         const Coord y0 = py(b.top);
-        const Coord x1 = std::max(px(b.left + b.width), x0 + 1);
-        const Coord y1 = std::max(py(b.top + b.height), y0 + 1);
+        placed.append({x0, y0, std::max(px(b.left + b.width), x0 + 1), std::max(py(b.top + b.height), y0 + 1)});
+    }
+    boxes = {};
+    result.skipped = leaveOutHidden(page, placed, paper);
+
+    canvas.setBudget(previewWorkBudget(width, height));
+    for (qsizetype i = 0; i < page.shapes.size() && !canvas.exhausted(); ++i) {
+        const PreviewShape &s = page.shapes[i];
+        const auto [x0, y0, x1, y1, draw] = placed[i];
+        if (!draw || !canvas.spend(1))
+            continue;
+        ++result.drawn;
         switch (s.kind) {
         case 301: // text
         case 309: // paragraph
@@ -322,10 +473,10 @@ QByteArray renderPreviewBmp(const PreviewPage &page, int width, int height)
             const double linePixels = s.fontSize > 0 ? s.fontSize * 3.528 * scale : double(y1 - y0) / lines;
             // No glyph is drawn larger than the picture.
             const Coord glyphScale = std::clamp<Coord>(toCoord(linePixels / 8.0 + 0.5), 1, std::max(width, height));
-            canvas.clipTo(std::max<Coord>(x0, ox + 1), std::max<Coord>(y0, oy + 1), std::min<Coord>(x1, ox + paperW - 1),
-                          std::min<Coord>(y1, oy + paperH - 1));
+            canvas.clipTo(std::max<Coord>(x0, paper.left), std::max<Coord>(y0, paper.top),
+                          std::min<Coord>(x1, paper.right), std::min<Coord>(y1, paper.bottom));
             drawText(canvas, text, x0, y0, x1, y1, glyphScale, s.kind != 301);
-            canvas.clipTo(ox + 1, oy + 1, ox + paperW - 1, oy + paperH - 1);
+            canvas.clipTo(paper.left, paper.top, paper.right, paper.bottom);
             break;
         }
         case 303: // graphics
@@ -352,8 +503,13 @@ QByteArray renderPreviewBmp(const PreviewPage &page, int width, int height)
             break;
         }
     }
+    result.work = canvas.spent();
+    result.complete = !canvas.exhausted();
+    canvas.setBudget(std::numeric_limits<qint64>::max());
     canvas.noClip();
     canvas.frame(ox, oy, ox + paperW, oy + paperH, kBorder);
+    if (!result.complete)
+        drawIncompleteMarker(canvas, width, height);
     return encodeBmp24(canvas.pixels(), width, height);
 }
 

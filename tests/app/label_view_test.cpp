@@ -12,6 +12,8 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QFileInfo>
 
@@ -97,23 +99,58 @@ TEST_F(LabelViewTest, ResizingRendersThePreviewAgainOnlyWhileALabelIsHeld)
     const auto *picture = view.findChild<QLabel *>(QStringLiteral("imgLabelPreview"));
     const QSize first = picture->pixmap().size();
     view.resize(1000, 760);
-    QApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picture->pixmap().size() == picture->size(); }));
     EXPECT_NE(picture->pixmap().size(), first);
-    EXPECT_EQ(picture->pixmap().size(), picture->size());
 
     view.ReleaseLabel();
     view.ReleaseLabel(); // twice is harmless
     const auto calls = sim::callCount();
     view.resize(700, 500);
-    QApplication::processEvents();
+    QTest::qWait(3 * TLabelInfo::kPreviewResizeDelayMs);
     EXPECT_EQ(sim::callCount(), calls);
 }
 
-// A drawing that fails inside the layout pass is reported after it, once while
-// it keeps failing the same way; the last picture drawn stays.
-TEST_F(LabelViewTest, PreviewFailureOnResizeIsReportedAfterTheLayoutPassOnce)
+// Dragging a window's edge resizes the picture step by step: the designer is
+// asked once, for the size the steps end at, and not again for a size the
+// picture already has.
+TEST_F(LabelViewTest, ResizeStepsAskForThePreviewOncePerFinalSize)
 {
-    // A child of a shown window: resizing it lays it out (and draws) at once.
+    TLabelInfo view;
+    view.resize(800, 600);
+    view.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(view.LoadLabel(app, fixture("box.lbl")));
+    QApplication::processEvents();
+    const auto *picture = view.findChild<QLabel *>(QStringLiteral("imgLabelPreview"));
+    auto *timer = view.findChild<QTimer *>(QStringLiteral("tmrPreview"));
+    ASSERT_NE(timer, nullptr);
+    // However slowly this machine runs the steps, they come before the drawing.
+    timer->setInterval(3'600'000);
+    const auto drawAndCount = [&](const QList<QSize> &steps) {
+        const auto calls = sim::callCount();
+        for (const QSize size : steps) {
+            view.resize(size);
+            QApplication::processEvents();
+        }
+        EXPECT_EQ(sim::callCount(), calls) << "drawn during the steps";
+        timer->setInterval(0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !timer->isActive(); }));
+        timer->setInterval(3'600'000);
+        return sim::callCount() - calls;
+    };
+
+    EXPECT_EQ(drawAndCount({{820, 610}, {850, 630}, {900, 660}, {960, 700}, {1000, 760}}), 1u);
+    EXPECT_EQ(picture->pixmap().size(), picture->size());
+    EXPECT_EQ(drawAndCount({{900, 700}, {1000, 760}}), 0u) << "drawn again at the size it has";
+    EXPECT_EQ(drawAndCount({{900, 700}}), 1u);
+    EXPECT_EQ(picture->pixmap().size(), picture->size());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+// A drawing that fails after a resize is reported once while it keeps failing
+// the same way; the last picture drawn stays.
+TEST_F(LabelViewTest, PreviewFailureOnResizeIsReportedOnce)
+{
     QWidget window;
     window.resize(1100, 800);
     auto *view = new TLabelInfo(&window);
@@ -132,15 +169,15 @@ TEST_F(LabelViewTest, PreviewFailureOnResizeIsReportedAfterTheLayoutPassOnce)
         sim::setKnobs(stopped);
         (void)view->FLabel().FileName(); // the one call still answered
     };
-    stopDesigner();
-    for (const QSize size : {QSize(900, 700), QSize(950, 720), QSize(1000, 760)}) {
+    const auto resizeAndWait = [&](QSize size) {
         const auto calls = sim::callCount();
-        const qsizetype shown = messages.size();
         view->resize(size);
-        ASSERT_GT(sim::callCount(), calls) << "not drawn while resized";
-        EXPECT_EQ(messages.size(), shown) << "reported inside the resize";
-        QApplication::processEvents();
-    }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return sim::callCount() > calls; })) << "not drawn at the new size";
+        QApplication::processEvents(); // the report, posted
+    };
+    stopDesigner();
+    for (const QSize size : {QSize(900, 700), QSize(950, 720), QSize(1000, 760)})
+        resizeAndWait(size);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("does not respond"))) << messages[0].toStdString();
     EXPECT_EQ(picture->pixmap().toImage(), drawn);
@@ -148,10 +185,9 @@ TEST_F(LabelViewTest, PreviewFailureOnResizeIsReportedAfterTheLayoutPassOnce)
     // Drawn again once the designer answers; a later failure is a new one.
     sim::setKnobs({});
     view->resize(900, 700);
-    EXPECT_EQ(picture->pixmap().size(), picture->size());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picture->pixmap().size() == picture->size(); }));
     stopDesigner();
-    view->resize(800, 600);
-    QApplication::processEvents();
+    resizeAndWait(QSize(800, 600));
     sim::setKnobs({});
     EXPECT_EQ(messages.size(), 2);
 }
@@ -182,7 +218,7 @@ TEST_F(LabelViewTest, PreviewInDevicePixelsOnAScaledScreen)
     const auto *picture = view.findChild<QLabel *>(QStringLiteral("imgLabelPreview"));
     ASSERT_EQ(picture->devicePixelRatioF(), 1.5);
     ASSERT_TRUE(view.LoadLabel(app, fixture("box.lbl")));
-    QApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return picture->pixmap().size() == picture->size() * 1.5; }));
     const QPixmap drawn = picture->pixmap();
     EXPECT_EQ(drawn.devicePixelRatio(), 1.5);
     EXPECT_EQ(drawn.size(), picture->size() * 1.5); // what the designer drew

@@ -298,6 +298,66 @@ TEST_F(AppTest, CommandFileGoesThroughTheWindowsSaveDialogWhichKeepsTheLastName)
     setLauncher(nullptr);
 }
 
+// A generator's output typed as the open label, or as another page's label:
+// refused with the command line's message, the label unchanged, nothing started.
+TEST_F(AppTest, GeneratorsNeverWriteOverAnOpenLabel)
+{
+    struct RecordingLauncher : Launcher {
+        QStringList started;
+        bool openInTextEditor(const QString &path) override { started << path; return true; }
+        bool openWithAssociatedProgram(const QString &path) override { started << path; return true; }
+    };
+    auto recorder = std::make_shared<RecordingLauncher>();
+    setLauncher(recorder);
+    TempDir dir;
+    const QString first = dir.copy(fixture("box.lbl"), QStringLiteral("a.lbl"));
+    const QString second = dir.copy(fixture("blank.lbl"), QStringLiteral("b.lbl"));
+    const QByteArray firstBytes = test::readAll(first);
+    const QByteArray secondBytes = test::readAll(second);
+    TfrmMain &w = start();
+    w.OpenLabelFile(first);
+    w.OpenLabelFile(second);
+    w.pages()->setCurrentIndex(0);
+
+    const struct {
+        const char *action, *dialog;
+        QString target;
+    } cases[] = {
+        {"actToolsCreateGraph", "SaveDialog2", first},
+        {"actToolsCreateJobFile", "SaveDialog", first},
+        {"actToolsCreateGraph", "SaveDialog2", second},
+    };
+    for (const auto &c : cases) {
+        messages.clear();
+        whenModal([&](QDialog *modal) {
+            auto *dialog = w.findChild<QFileDialog *>(QString::fromLatin1(c.dialog));
+            if (dialog != modal) {
+                ADD_FAILURE() << c.dialog << " is not the one open";
+                modal->reject();
+                return;
+            }
+            // Typed, as a user would: the proposed name's selection may still be on its way.
+            dialog->selectFile(c.target);
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (!name) {
+                ADD_FAILURE() << "no file name box";
+                modal->reject();
+                return;
+            }
+            name->setText(c.target);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        action(&w, c.action)->trigger();
+        ASSERT_EQ(messages.size(), 1u) << c.action << " wrote " << recorder->started.join(u',').toStdString();
+        EXPECT_EQ(messages[0].kind, MessageKind::Error);
+        EXPECT_EQ(messages[0].text, QStringLiteral("Cannot create file \"%1\". It is the label being read.").arg(c.target));
+    }
+    EXPECT_EQ(test::readAll(first), firstBytes);
+    EXPECT_EQ(test::readAll(second), secondBytes);
+    EXPECT_TRUE(recorder->started.isEmpty());
+    setLauncher(nullptr);
+}
+
 TEST_F(AppTest, AboutShowsTheVersionLineAndClosesWithEscape)
 {
     TfrmMain &w = start();

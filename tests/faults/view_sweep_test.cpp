@@ -25,6 +25,7 @@
 #include <QMap>
 #include <QMessageBox>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -239,7 +240,7 @@ TEST_F(ViewSweeps, CommandFileAndGraphWriters)
         ASSERT_NE(view, nullptr);
         { // the handles share the page's label: they go before the page closes
             const LabelHandles handles{view->FLabel(), view->FVariables(), view->FObjects(), view->FFunctions(),
-                                       view->FDatabases()};
+                                       view->FDatabases(), {label}};
             const QString target = dir.file(QString::fromLatin1(generator.fileName));
             const QByteArray old = "the file written before\r\n";
             // The action with its save dialog answered by `target`.
@@ -458,18 +459,30 @@ private:
     QTimer timer_;
 };
 
-// Lets the layout pass (and what it posted) run.
+// Lets the layout pass (and what it posted) run, then the preview drawings
+// it asked for and their reports.
 void settle()
 {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    const auto previewsPending = [] {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            for (const QTimer *timer : top->findChildren<QTimer *>(QStringLiteral("tmrPreview"))) {
+                if (timer->isActive())
+                    return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !previewsPending(); }));
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
 }
 
 } // namespace
 
-// The preview is drawn again whenever the picture's size changes, in the
-// middle of a layout pass. With the real message boxes, a failed drawing is
-// reported once, after the event, and the window lives on: for every preview
+// The preview is drawn again once the picture's size has settled. With the
+// real message boxes, a failed drawing is reported once and the window lives on: for every preview
 // drawing of a load and of the window resized after it, made to fail, for the
 // designer stopping before each, and for a label whose preview always fails.
 TEST_F(ViewSweeps, PreviewFailuresReportedOnceWithTheRealBoxes)

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace strovex;
 using namespace strovex::test;
 
@@ -161,6 +163,30 @@ TEST_F(GeneratorActions, FileThatCannotBeCreatedIsReportedAndNothingStarts)
     }
     EXPECT_THROW(actToolsCreateGraphExecute(nullptr, opened.view, labelPath, answering(QStringLiteral("none/g.dot"))),
                  FileError);
+    EXPECT_TRUE(launcher->editor.isEmpty());
+    EXPECT_TRUE(launcher->opened.isEmpty());
+}
+
+// A name typed in the dialog that is the label being read: refused by the
+// writer, the label keeps its bytes and nothing is started.
+TEST_F(GeneratorActions, TheLabelBeingReadIsNeverTheOutput)
+{
+    const QByteArray original = readAll(labelPath);
+    const QString message = QStringLiteral("Cannot create file \"%1\". It is the label being read.").arg(labelPath);
+    QString last;
+    const std::function<void()> actions[] = {
+        [&] { actToolsCreateJobFileExecute(nullptr, opened.view, last, answering(QStringLiteral("Shipping Box.lbl"))); },
+        [&] { actToolsCreateGraphExecute(nullptr, opened.view, labelPath, answering(QStringLiteral("Shipping Box.lbl"))); },
+    };
+    for (const auto &action : actions) {
+        try {
+            action();
+            ADD_FAILURE() << "written";
+        } catch (const FileError &e) {
+            EXPECT_EQ(e.message(), message);
+        }
+    }
+    EXPECT_EQ(readAll(labelPath), original);
     EXPECT_TRUE(launcher->editor.isEmpty());
     EXPECT_TRUE(launcher->opened.isEmpty());
 }

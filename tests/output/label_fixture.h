@@ -31,7 +31,7 @@ struct OpenedLabel {
         label = app.OpenLabel(path);
         if (label.isNull())
             throw std::runtime_error("cannot open " + path.toStdString() + ": " + app.LastErrorText().toStdString());
-        view = LabelHandles::fromLabel(label);
+        view = LabelHandles::fromLabel(label, path);
     }
 };
 

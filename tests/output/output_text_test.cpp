@@ -261,6 +261,42 @@ TEST(SaveFile, SameFileThroughAnyName)
 }
 #endif
 
+#ifndef _WIN32 // symbolic and hard links: POSIX file-system behaviour
+// Every generator's writer refuses a name that leads to one of the labels
+// being read, whatever the name; the labels keep their bytes.
+TEST(Writers, NeverReplaceALabelBeingRead)
+{
+    test::TempDir dir;
+    const QString label = dir.copy(test::fixturePath(QStringLiteral("shipping.lbl")), QStringLiteral("a.lbl"));
+    const QString other = dir.copy(test::fixturePath(QStringLiteral("shipping.lbl")), QStringLiteral("b.lbl"));
+    const QByteArray original = test::readAll(label);
+    const QString symlink = dir.file(QStringLiteral("symlink.xml"));
+    const QString hardlink = dir.file(QStringLiteral("hardlink.dot"));
+    ASSERT_TRUE(QFile::link(label, symlink));
+    ASSERT_EQ(::link(QFile::encodeName(label).constData(), QFile::encodeName(hardlink).constData()), 0);
+    const test::OpenedLabel opened(label);
+    LabelHandles view = opened.view;
+    view.labelFiles << other; // a second label open beside it
+
+    using Writer = void (*)(const LabelHandles &, const QString &);
+    const Writer writers[] = {WriteJobFile, WriteXmlCommandFile, WriteCsvCommandFile, WriteDataFile,
+                              WriteCommandFile, WriteDotGraph, WriteDgmlGraph};
+    for (const QString &target : {label, symlink, hardlink, other}) {
+        for (const Writer write : writers) {
+            try {
+                write(view, target);
+                ADD_FAILURE() << "written: " << target.toStdString();
+            } catch (const FileError &e) {
+                EXPECT_EQ(e.message(), QStringLiteral("Cannot create file \"%1\". It is the label being read.").arg(target));
+            }
+        }
+    }
+    EXPECT_EQ(test::readAll(label), original);
+    EXPECT_EQ(test::readAll(other), original);
+    EXPECT_EQ(QFileInfo(symlink).symLinkTarget(), label);
+}
+#endif
+
 TEST(SaveFile, MessageKeepsTextAfterANul)
 {
     const QString text = QStringLiteral("Cannot create file \"a.F") + QChar(0) + QStringLiteral("x.vbs\". Invalid name.");

@@ -1,5 +1,6 @@
 #include "automation/designer.h"
 #include "sim/sim_designer.h"
+#include "sim/sim_preview.h"
 #include "support/holding_process.h"
 #include "support/temp_dir.h"
 
@@ -642,10 +643,10 @@ struct BmpInfo {
     }
 };
 
-BmpInfo readBmp(const QString &path)
+BmpInfo bmpOf(const QByteArray &bytes)
 {
     BmpInfo info;
-    info.bytes = test::readAll(path);
+    info.bytes = bytes;
     if (info.bytes.size() < 54 || !info.bytes.startsWith("BM"))
         return info;
     const auto *p = reinterpret_cast<const uchar *>(info.bytes.constData());
@@ -655,6 +656,11 @@ BmpInfo readBmp(const QString &path)
     info.height = qFromLittleEndian<qint32>(p + 22);
     info.bits = qFromLittleEndian<quint16>(p + 28);
     return info;
+}
+
+BmpInfo readBmp(const QString &path)
+{
+    return bmpOf(test::readAll(path));
 }
 
 } // namespace
@@ -750,6 +756,78 @@ TEST_F(Sim, PreviewDrawsOnlyThePartOfEachObjectOnThePicture)
         "Objects": [{"Kind": 301, "Left": 2000000000, "Contents": "far"}]})");
     app.OpenLabel(tiny).ExportPreview(dir.file(QStringLiteral("tiny.bmp")), 200, 100);
     EXPECT_EQ(readBmp(dir.file(QStringLiteral("tiny.bmp"))).width, 200);
+}
+
+// Whatever a document holds, the drawing stops at its budget of work and says
+// so in the picture; objects that add nothing (hidden under a later opaque
+// box, drawn again later) cost nothing and leave the picture as it was.
+TEST_F(Sim, PreviewWorkIsBoundedWhateverTheDocument)
+{
+    const auto graphic = [](int left, int top, int width, int height) {
+        sim::PreviewShape s;
+        s.kind = 303;
+        s.left = left;
+        s.top = top;
+        s.width = width;
+        s.height = height;
+        return s;
+    };
+    const auto page = [](QList<sim::PreviewShape> shapes) {
+        sim::PreviewPage p;
+        p.width = 10000;
+        p.length = 5000;
+        p.shapes = std::move(shapes);
+        return p;
+    };
+    const sim::PreviewShape full = graphic(0, 0, 10000, 5000);
+    sim::PreviewShape inverse = full;
+    inverse.kind = 306;
+
+    QList<sim::PreviewShape> scattered, same, underInverse;
+    for (int i = 0; i < 200'000; ++i) {
+        scattered << graphic(i % 5000, (i / 5000) * 100, 5000, 2500);
+        same << full;
+        sim::PreviewShape s = graphic(i % 9000, i % 4000, 1000, 1000);
+        s.kind = i % 2 ? 301 : 304;
+        s.text = QStringLiteral("0123456789");
+        underInverse << s;
+    }
+    underInverse.last() = inverse;
+    QList<sim::PreviewShape> thousandShifted;
+    for (int i = 0; i < 1'000; ++i)
+        thousandShifted << graphic(i, 0, 10000, 5000);
+
+    const struct {
+        const char *name;
+        sim::PreviewPage page;
+        int width, height;
+        bool complete;
+        QList<sim::PreviewShape> sameAs; // the objects whose picture it is, when complete
+    } cases[] = {
+        {"200,000 graphics, each somewhere else", page(scattered), 800, 600, false, {}},
+        {"200,000 times the same graphic", page(same), 800, 600, true, {full}},
+        {"200,000 texts and barcodes, the last an inverse box over the label", page(underInverse), 800, 600, true, {inverse}},
+        {"1,000 graphics over the label, each a unit further right", page(thousandShifted), 2000, 1000, false, {}},
+        {"1,000 times the same graphic", page(QList<sim::PreviewShape>(1'000, full)), 2000, 1000, true, {full}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::PreviewStats stats;
+        const BmpInfo bmp = bmpOf(sim::renderPreviewBmp(c.page, c.width, c.height, &stats));
+        ASSERT_EQ(bmp.width, c.width);
+        EXPECT_LE(stats.work, sim::previewWorkBudget(c.width, c.height));
+        EXPECT_EQ(stats.complete, c.complete);
+        // The yellow band across the top, under the words, is there exactly when the drawing stopped.
+        EXPECT_EQ(bmp.pixel(c.width / 2, 1) == 0xFFD000, !c.complete);
+        if (c.complete) {
+            EXPECT_EQ(stats.drawn, 1);
+            EXPECT_EQ(stats.skipped, c.page.shapes.size() - 1);
+            EXPECT_LE(stats.work, 2 * qint64(c.width) * c.height); // about one object's pixels
+            EXPECT_EQ(bmp.bytes, sim::renderPreviewBmp(page(c.sameAs), c.width, c.height));
+        } else {
+            EXPECT_LT(stats.drawn, c.page.shapes.size());
+        }
+    }
 }
 
 TEST_F(Sim, ReleasingEveryHandleLeavesNoObjectAlive)
