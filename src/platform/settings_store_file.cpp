@@ -1,6 +1,6 @@
 #include "platform/settings_store_file.h"
 
-#include "output/save_file.h"
+#include "platform/files.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,9 +1,8 @@
-#include "output/save_file.h"
+#include "platform/files.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QtEndian>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -17,7 +16,7 @@ FileError::FileError(const QString &message)
 }
 
 std::optional<QString> replaceFile(const QString &path, const QByteArray &bytes, LinkAtTarget link,
-                                   const std::function<void(QFileDevice &)> &beforeCommit)
+                                   const std::function<void(int)> &beforeCommit)
 {
     const QFileInfo target(path);
     if (link == LinkAtTarget::Refuse && target.isSymbolicLink())
@@ -46,7 +45,7 @@ std::optional<QString> replaceFile(const QString &path, const QByteArray &bytes,
         done += written;
     }
     if (beforeCommit)
-        beforeCommit(file);
+        beforeCommit(int(file.handle()));
     if (!file.commit())
         return file.errorString();
     return std::nullopt;
@@ -69,38 +68,6 @@ bool isSameFile(const QString &first, const QString &second)
     const QFileInfo a(first), b(second);
     return a.exists() && b.exists() && a.canonicalFilePath().compare(b.canonicalFilePath(), Qt::CaseInsensitive) == 0;
 #endif
-}
-
-namespace {
-
-// All lines in one text, each followed by CR LF.
-QString joinLines(const QStringList &lines, QString start = {})
-{
-    qsizetype size = start.size();
-    for (const QString &line : lines)
-        size += line.size() + 2;
-    QString text = std::move(start);
-    text.reserve(size);
-    for (const QString &line : lines) {
-        text += line;
-        text += QLatin1String("\r\n", 2);
-    }
-    return text;
-}
-
-} // namespace
-
-QByteArray utf16LeWithBom(const QStringList &lines)
-{
-    const QString text = joinLines(lines, QString(QChar(QChar::ByteOrderMark)));
-    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
-    return bytes;
-}
-
-QByteArray utf8Lines(const QStringList &lines)
-{
-    return joinLines(lines).toUtf8();
 }
 
 } // namespace strovex

@@ -7,7 +7,6 @@
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -37,9 +36,9 @@ enum class LinkAtTarget {
 // then left byte for byte as it was. Where the folder refuses the temporary
 // file but the target itself may be written, the target is written in place
 // (a failure part-way then leaves it incomplete). `beforeCommit`, when given,
-// sees the written file just before it takes the target's name.
+// sees the written file's handle just before it takes the target's name.
 std::optional<QString> replaceFile(const QString &path, const QByteArray &bytes, LinkAtTarget link = LinkAtTarget::Follow,
-                                   const std::function<void(QFileDevice &)> &beforeCommit = {});
+                                   const std::function<void(int handle)> &beforeCommit = {});
 
 // replaceFile(), throwing FileError "Cannot create file \"<path>\". <reason>"
 // when the file cannot be created or completed.
@@ -47,10 +46,5 @@ void writeFileAtomically(const QString &path, const QByteArray &bytes, LinkAtTar
 
 // Whether the two names lead to one existing file (through links too).
 bool isSameFile(const QString &first, const QString &second);
-
-// Encodings of generated text files. Every line, the last one included, ends
-// with CR LF.
-QByteArray utf16LeWithBom(const QStringList &lines); // FF FE, then UTF-16 LE
-QByteArray utf8Lines(const QStringList &lines);      // no byte-order mark
 
 } // namespace strovex
