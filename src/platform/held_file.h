@@ -50,6 +50,10 @@ public:
     // Takes the exclusive lock without waiting.
     Lock lock();
 
+    // Who holds the file's lock, where the system can tell: "process <pid>
+    // (<name>)"; empty where it cannot.
+    QString holder() const;
+
     // The file's bytes from the start, at most `limit` of them (the file may
     // have grown since it was opened); false with the system's reason.
     bool read(QByteArray &out, qint64 limit, QString &error) const;

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -77,6 +78,31 @@ HeldFile::Lock HeldFile::lock()
     if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
         return Lock::Taken;
     return errno == EWOULDBLOCK ? Lock::InUse : Lock::Unavailable;
+}
+
+QString HeldFile::holder() const
+{
+    // The kernel lists every lock with the process that took it; a flock()
+    // lock's line reads "1: FLOCK  ADVISORY  WRITE <pid> <major>:<minor>:<inode> 0 EOF".
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!valid() || !locks.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    const QByteArray identity = QByteArray::number(qulonglong(major(dev_t(device_))), 16).rightJustified(2, '0') + ':'
+                                + QByteArray::number(qulonglong(minor(dev_t(device_))), 16).rightJustified(2, '0') + ':'
+                                + QByteArray::number(qulonglong(inode_));
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6 || fields[1] != "FLOCK" || fields[3] != "WRITE" || fields[5] != identity)
+            continue;
+        const QByteArray pid = fields[4];
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+        QString name;
+        if (comm.open(QIODevice::ReadOnly))
+            name = QString::fromLocal8Bit(comm.readAll().trimmed());
+        return name.isEmpty() ? QStringLiteral("process %1").arg(QString::fromLatin1(pid))
+                              : QStringLiteral("process %1 (%2)").arg(QString::fromLatin1(pid), name);
+    }
+    return {};
 }
 
 bool HeldFile::read(QByteArray &out, qint64 limit, QString &error) const

@@ -56,6 +56,12 @@ HeldFile::Lock HeldFile::lock()
     return file_.lock() ? Lock::Taken : Lock::InUse;
 }
 
+QString HeldFile::holder() const
+{
+    // A byte-range lock does not tell its owner.
+    return {};
+}
+
 bool HeldFile::read(QByteArray &out, qint64 limit, QString &error) const
 {
     std::string bytes;

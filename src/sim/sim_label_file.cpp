@@ -77,6 +77,7 @@ LabelFileRead readLabelFile(const QString &path, HeldFiles &held)
             // Where the file system has no locks the file is read all the same.
             if (file.lock() == HeldFile::Lock::InUse) {
                 result.outcome = LabelFileRead::InUse;
+                result.holder = file.holder();
                 return result;
             }
             std::uint64_t device = 0, inode = 0;

@@ -26,6 +26,7 @@ struct LabelFileRead {
     QByteArray bytes;
     std::shared_ptr<HeldFile> held; // the lock, when Read (null where locks are not available)
     QString reason;                 // for the error detail, when Refused
+    QString holder;                 // who holds it, when InUse and the system can tell
 };
 
 // Reads `path` (absolute) for OpenLabel: only a regular file (or a link to one)
