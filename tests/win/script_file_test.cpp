@@ -1,4 +1,5 @@
 #include "platform/win/script_file.h"
+#include "platform/win/win_text.h"
 
 #include <gtest/gtest.h>
 
