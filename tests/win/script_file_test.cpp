@@ -1,5 +1,5 @@
+#include "automation/dispatch.h"
 #include "platform/win/script_file.h"
-#include "platform/win/win_text.h"
 
 #include <gtest/gtest.h>
 
