@@ -7,6 +7,7 @@
 #include "inspect/grid_pages.h"
 #include "inspect/label_view.h"
 #include "output/generator_actions.h"
+#include "platform/paths.h"
 #include "platform/platform_info.h"
 #include "tools/get_scripts_dialog.h"
 #include "tools/set_paths_dialog.h"

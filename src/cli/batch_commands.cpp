@@ -2,7 +2,7 @@
 // line, their report printed as the dialog shows it after the run.
 
 #include "cli/cli_internal.h"
-#include "output/save_file.h"
+#include "platform/files.h"
 #include "tools/batch_runs.h"
 #include "tools/extract_scripts.h"
 #include "tools/find_files.h"

@@ -3,7 +3,7 @@
 #include "cli/cli_internal.h"
 #include "inspect/label_rows.h"
 #include "output/sample_value.h"
-#include "output/save_file.h"
+#include "platform/files.h"
 #include "platform/native_names.h"
 #include "platform/platform_info.h"
 #include "sim/sim_designer.h"

@@ -8,7 +8,7 @@
 #include "output/command_files.h"
 #include "output/graphs.h"
 #include "output/label_handles.h"
-#include "output/save_file.h"
+#include "platform/files.h"
 #include "platform/platform_info.h"
 #include "tools/find_files.h"
 

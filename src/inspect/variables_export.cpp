@@ -1,6 +1,7 @@
 #include "inspect/variables_export.h"
 
-#include "output/save_file.h"
+#include "output/text_encodings.h"
+#include "platform/files.h"
 
 #include <QStringList>
 

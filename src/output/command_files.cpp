@@ -1,9 +1,11 @@
 #include "output/command_files.h"
 
 #include "output/sample_value.h"
-#include "output/save_file.h"
+#include "output/text_encodings.h"
 #include "output/variable_record.h"
 #include "output/xml_text.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 
 #include <optional>
 

@@ -3,6 +3,7 @@
 #include "output/command_files.h"
 #include "output/graphs.h"
 #include "platform/launcher.h"
+#include "platform/paths.h"
 
 #include <QFileDialog>
 

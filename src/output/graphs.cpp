@@ -1,7 +1,9 @@
 #include "output/graphs.h"
 
-#include "output/save_file.h"
+#include "output/text_encodings.h"
 #include "output/xml_text.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 
 #include <optional>
 #include <vector>

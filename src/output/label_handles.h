@@ -28,12 +28,4 @@ struct LabelHandles {
 // hard link: writing it would lose the label.
 void refuseLabelAsOutput(const QStringList &labelFiles, const QString &output);
 
-// The text after the last path separator ('/', and on Windows also '\' and ':').
-QString fileNamePart(const QString &path);
-// The extension of the file-name part from its last dot, dot included; empty
-// when the name has no dot.
-QString fileExtension(const QString &path);
-// The file-name part without its extension.
-QString fileBaseName(const QString &path);
-
 } // namespace strovex

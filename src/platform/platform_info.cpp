@@ -1,6 +1,6 @@
 #include "platform/platform_info.h"
 
-#include "output/save_file.h"
+#include "platform/files.h"
 
 #include <QDir>
 #include <QFileInfo>

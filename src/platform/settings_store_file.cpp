@@ -1,6 +1,7 @@
 #include "platform/settings_store_file.h"
 
-#include "output/save_file.h"
+#include "platform/files.h"
+#include "platform/held_file.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -129,18 +130,30 @@ private:
     QLockFile lock_;
 };
 
+// Settings are a few kilobytes; anything this large is not a settings file.
+constexpr qint64 kMaxSettingsFileBytes = qint64(4) << 20;
+
 // The whole file; empty when it is missing. `corrupt` tells that it exists
-// but is not a JSON object.
+// but is not a JSON object. Only a regular file is read, without waiting on a
+// FIFO or device and within a size limit: whatever the name leads to, the
+// program starts with its defaults.
 QJsonObject readRoot(const QString &filePath, bool *corrupt = nullptr)
 {
     if (corrupt)
         *corrupt = false;
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    HeldFile file;
+    QString error;
+    if (HeldFile::open(filePath, file, error) != HeldFile::Open::Opened)
         return {};
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    QByteArray bytes;
+    QJsonParseError parsed{};
+    QJsonDocument document;
+    if (file.size() <= std::uint64_t(kMaxSettingsFileBytes) && file.read(bytes, kMaxSettingsFileBytes + 1, error)
+        && bytes.size() <= kMaxSettingsFileBytes)
+        document = QJsonDocument::fromJson(bytes, &parsed);
+    else
+        parsed.error = QJsonParseError::DocumentTooLarge;
+    if (parsed.error != QJsonParseError::NoError || !document.isObject()) {
         if (corrupt)
             *corrupt = true;
         return {};
@@ -151,6 +164,10 @@ QJsonObject readRoot(const QString &filePath, bool *corrupt = nullptr)
 bool writeRoot(const QString &filePath, const QJsonObject &root, bool corrupt)
 {
     if (corrupt) {
+        // A link that leads to something other than settings (a text file of
+        // the user's) is never written through.
+        if (QFileInfo(filePath).isSymLink())
+            return false;
         // Keep what the user may have been editing by hand.
         const QString aside = filePath + QStringLiteral(".corrupt");
         QFile::remove(aside);

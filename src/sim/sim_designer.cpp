@@ -422,8 +422,9 @@ private:
             return refuse(QStringLiteral("\"%1\" is a folder, not a label file.").arg(absolute));
         LabelFileRead read = readLabelFile(absolute, app_->heldFiles);
         if (read.outcome == LabelFileRead::InUse) {
+            const QString by = read.holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(read.holder);
             app_->setError(QStringLiteral("The file is in use by another process."),
-                           QStringLiteral("The file \"%1\" is open in another designer.").arg(absolute));
+                           QStringLiteral("The file \"%1\" is open in another designer%2.").arg(absolute, by));
             return std::monostate{};
         }
         if (read.outcome != LabelFileRead::Read)

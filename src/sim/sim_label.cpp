@@ -6,7 +6,7 @@
 #include "sim/sim_preview.h"
 
 #include "automation/designer.h"
-#include "output/save_file.h"
+#include "platform/files.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -563,36 +563,15 @@ private:
     {
         app_->clearError();
         const QByteArray bytes = QJsonDocument(doc_->root).toJson(QJsonDocument::Indented);
-        // Lock the new file before it takes the label's name, so the name is never free.
-        HeldFile replacement;
-        const auto lockReplacement = [&](QFileDevice &file) {
-            if (!doc_->held)
-                return;
-#ifdef Q_OS_WIN
-            // Windows moves no file over an open one, and the new file is
-            // open to nobody else until it is moved: the hold is given up
-            // here and taken again on the file under the name afterwards.
-            Q_UNUSED(file);
-            *doc_->held = HeldFile();
-#else
-            replacement = HeldFile::lockReplacement(int(file.handle()));
-#endif
-        };
-        const std::optional<QString> reason = replaceFile(doc_->filePath, bytes, LinkAtTarget::Follow, lockReplacement);
-#ifdef Q_OS_WIN
-        if (doc_->held && !doc_->held->valid()) {
-            HeldFiles none;
-            if (LabelFileRead again = readLabelFile(doc_->filePath, none); again.held)
-                *doc_->held = std::move(*again.held);
-        }
-#endif
+        HeldFileSave handOver(doc_->held.get());
+        const std::optional<QString> reason = replaceFile(doc_->filePath, bytes, LinkAtTarget::Follow,
+                                                          [&](int fd) { handOver.beforeReplace(fd); });
+        handOver.finish(doc_->filePath, !reason);
         if (reason) {
             app_->setError(QStringLiteral("Cannot save label file"),
                            QStringLiteral("The file \"%1\" cannot be written: %2").arg(doc_->filePath, *reason));
             return false;
         }
-        if (replacement.valid())
-            *doc_->held = std::move(replacement);
         return true;
     }
 

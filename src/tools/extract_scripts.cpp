@@ -1,7 +1,8 @@
 #include "tools/extract_scripts.h"
 
 #include "inspect/value_tables.h"
-#include "output/save_file.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/script_text.h"
 
 #include <QDir>
@@ -14,31 +15,6 @@
 
 namespace strovex {
 namespace {
-
-#ifdef Q_OS_WIN
-bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
-#else
-bool isSeparator(QChar c) { return c == u'/'; }
-#endif
-
-// A name that could make the file land outside the destination folder, or that
-// no file name can hold anywhere, is refused like any other unwritable name.
-bool isSafeFunctionName(const QString &name)
-{
-    if (name == u"." || name == u"..")
-        return false;
-    for (const QChar c : name) {
-        if (c == u'/' || c == u'\\' || c.unicode() == 0)
-            return false;
-#ifdef Q_OS_WIN
-        // Windows refuses these in file names, and "Box.a:b.vbs" would write
-        // into a hidden stream of a file "Box.a" instead.
-        if (c.unicode() < 32 || QStringView(u"<>:\"|?*").contains(c))
-            return false;
-#endif
-    }
-    return true;
-}
 
 QString savedText(int saved)
 {
@@ -73,36 +49,18 @@ QString withoutLoneSurrogates(QString name)
     return name;
 }
 
-// Two spellings of one file count as one name, also two names that become the
-// same bytes on disk.
-QString writtenKey(const QString &fileName)
-{
-    const QString path = QDir::cleanPath(QDir().absoluteFilePath(fileName));
-#ifdef Q_OS_WIN
-    // Names are UTF-16 there: through the ANSI code page distinct names would
-    // meet ("日" and "本" both become "?").
-    return path.toCaseFolded();
-#else
-    return QFile::decodeName(QFile::encodeName(path));
-#endif
-}
-
 } // namespace
 
 QString scriptFileName(const QString &destination, const QString &labelPath, const QString &functionName)
 {
     qsizetype nameStart = labelPath.size();
-    while (nameStart > 0 && !isSeparator(labelPath[nameStart - 1]))
+    while (nameStart > 0 && !isPathSeparator(labelPath[nameStart - 1]))
         --nameStart;
     QString folder;
     if (destination.isEmpty()) {
         folder = labelPath.left(nameStart);
     } else {
-        folder = destination;
-        // The separator the folder is already spelt with: "C:/out" + '\\' would
-        // name the file in two styles in every message.
-        if (!isSeparator(folder.back()))
-            folder += folder.contains(u'/') ? QChar(u'/') : QDir::separator();
+        folder = withTrailingSeparator(destination);
     }
     QString base = labelPath.mid(nameStart);
     const qsizetype dot = base.lastIndexOf(u'.');
@@ -120,7 +78,7 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
     QSet<QString> written;
     QSet<QString> labels;
     for (const QString &path : files)
-        labels.insert(writtenKey(path));
+        labels.insert(fileNameKey(path));
     for (int i = 0; i < files.size(); ++i) {
         const QString &path = files[i];
         if (!startFile(hooks, i, int(files.size()), path, report))
@@ -159,10 +117,10 @@ void runExtractScripts(const QStringList &files, const QuillApp &app, const QStr
             }
             if (text.isEmpty())
                 continue;
-            if (!isSafeFunctionName(functionName))
+            if (!isPlainFileName(functionName))
                 throw FileError(QStringLiteral("Cannot create file \"%1\". The function name is not a valid file name.")
                                     .arg(fileName));
-            const QString key = writtenKey(fileName);
+            const QString key = fileNameKey(fileName);
             if (written.contains(key) || labels.contains(key)) {
                 const QString why = written.contains(key) ? QStringLiteral("the file \"%1\" was already written in this run")
                                                           : QStringLiteral("\"%1\" is one of the labels being read");

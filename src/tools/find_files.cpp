@@ -1,5 +1,7 @@
 #include "tools/find_files.h"
 
+#include "platform/paths.h"
+
 #include <algorithm>
 #include <unordered_set>
 #include <utility>
@@ -13,21 +15,6 @@ std::shared_ptr<DirectoryLister> &currentLister()
     static std::shared_ptr<DirectoryLister> lister = createNativeDirectoryLister();
     return lister;
 }
-
-#ifdef Q_OS_WIN
-bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
-
-// Names are joined with the separator the folder itself spells last, so a
-// folder given as "C:/labels" lists "C:/labels/a.lbl", not a mixed path.
-char16_t separatorOf(const std::u16string &folder)
-{
-    const auto last = std::find_if(folder.rbegin(), folder.rend(), isSeparator);
-    return last == folder.rend() ? u'\\' : *last;
-}
-#else
-bool isSeparator(char16_t c) { return c == u'/'; }
-char16_t separatorOf(const std::u16string &) { return u'/'; }
-#endif
 
 char16_t fold(char16_t c)
 {
@@ -73,8 +60,8 @@ public:
 
     int start(std::u16string folder)
     {
-        separator_ = separatorOf(folder);
-        if (folder.empty() || !isSeparator(folder.back()))
+        separator_ = separatorOf(view(folder)).unicode();
+        if (folder.empty() || !isPathSeparator(folder.back()))
             folder += separator_;
         // A search started inside /proc or /sys is asked for; one that only
         // passes by them is not.

@@ -5,7 +5,7 @@
 #include "dot_grammar.h"
 #include "graph_input.h"
 #include "output/graphs.h"
-#include "output/save_file.h"
+#include "platform/files.h"
 #include "sim/sim_designer.h"
 #include "support/temp_dir.h"
 

@@ -6,7 +6,8 @@
 #include "fuzz_check.h"
 #include "graph_input.h"
 #include "output/graphs.h"
-#include "output/save_file.h"
+#include "output/text_encodings.h"
+#include "platform/files.h"
 #include "sim/sim_designer.h"
 
 #include <QDir>

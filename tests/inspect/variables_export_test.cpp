@@ -1,6 +1,6 @@
 #include "inspect/variables_export.h"
 
-#include "output/save_file.h"
+#include "platform/files.h"
 #include "support/temp_dir.h"
 
 #include <QFile>

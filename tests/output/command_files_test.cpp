@@ -3,7 +3,7 @@
 
 #include "label_fixture.h"
 #include "output/command_files.h"
-#include "output/save_file.h"
+#include "platform/files.h"
 #include "support/temp_dir.h"
 
 #include <QDir>

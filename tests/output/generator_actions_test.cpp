@@ -6,7 +6,8 @@
 #include "output/command_files.h"
 #include "output/generator_actions.h"
 #include "output/graphs.h"
-#include "output/save_file.h"
+#include "output/text_encodings.h"
+#include "platform/files.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>

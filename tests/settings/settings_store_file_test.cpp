@@ -5,10 +5,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace strovex;
 using namespace strovex::test;
@@ -159,6 +164,45 @@ TEST_F(FileStoreTest, AFileThatCannotBeWrittenFailsInTheStoresWords)
         EXPECT_STREQ(e.what(), "Failed to set data for 'Height'");
     }
 }
+
+#ifndef _WIN32 // FIFOs and links: POSIX
+// A settings name that leads to a FIFO, to /dev/zero or to a text file of the
+// user's: the program starts with its defaults (a FIFO held the window back,
+// /dev/zero was read until memory ran out), and nothing is written through it
+// (the text file was replaced by JSON on exit).
+TEST_F(FileStoreTest, ANameThatIsNotASettingsFileGivesDefaultsAndIsNotWrittenThrough)
+{
+    const QString notes = dir.write(QStringLiteral("notes.txt"), "my notes\n");
+    const QString fifo = dir.file(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &target : {fifo, QStringLiteral("/dev/zero"), notes}) {
+        QFile::remove(path);
+        QDir().mkpath(dir.file(QStringLiteral("Strovex")));
+        ASSERT_TRUE(QFile::link(target, path));
+        FileSettingsStore store(path);
+        EXPECT_FALSE(store.openKey(kKey, false)) << target.toStdString();
+        EXPECT_FALSE(store.openKey(kKey, true)) << target.toStdString();
+        EXPECT_EQ(QFileInfo(path).symLinkTarget(), target);
+    }
+    EXPECT_EQ(readAll(notes), QByteArray("my notes\n"));
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".corrupt")));
+    struct stat info;
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ASSERT_EQ(::stat("/dev/zero", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+    // A link to a settings file is followed, as a user's own dotfiles keep it.
+    const QString kept = dir.write(QStringLiteral("kept.json"), "{}");
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link(kept, path));
+    auto key = FileSettingsStore(path).openKey(kKey, true);
+    ASSERT_TRUE(key);
+    key->write(u"Width", dword(7));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(FileSettingsStore(kept).openKey(kKey, false)->read(u"Width"), dword(7));
+}
+#endif
 
 #ifndef _WIN32 // the Linux build's settings file; Windows keeps settings in the registry
 TEST(SettingsFilePath, FollowsTheUsersConfigurationFolder)

@@ -4,12 +4,14 @@
 #include "support/holding_process.h"
 #include "support/temp_dir.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QJsonObject>
 #include <QSet>
 #include <QtEndian>
@@ -353,6 +355,13 @@ TEST_F(Sim, AnotherProcessIsRefusedAndTheLockEndsWithTheProcessThatHeldIt)
     ASSERT_EQ(holder.opened(), 'y');
     QuillApp app(sim::createApplication());
     EXPECT_TRUE(app.OpenLabel(path).isNull());
+#ifndef _WIN32
+    // Where the system tells who holds a lock, the detail names that process.
+    const QRegularExpressionMatch by = QRegularExpression(QStringLiteral(R"(open in another designer \(process (\d+) \(.+\)\)\.$)"))
+                                           .match(app.ErrorDetail());
+    ASSERT_TRUE(by.hasMatch()) << app.ErrorDetail().toStdString();
+    EXPECT_NE(by.captured(1).toLongLong(), qint64(QCoreApplication::applicationPid()));
+#endif
     holder.end(); // killed: no release ever runs in it
     EXPECT_FALSE(app.OpenLabel(path).isNull());
 }

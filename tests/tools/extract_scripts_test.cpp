@@ -1,6 +1,6 @@
 #include "tools/extract_scripts.h"
 
-#include "output/save_file.h"
+#include "platform/files.h"
 #include "sim/sim_designer.h"
 #include "support/temp_dir.h"
 #include "print_qt.h"

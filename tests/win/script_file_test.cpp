@@ -1,7 +1,5 @@
 #include "automation/dispatch.h"
 #include "platform/win/script_file.h"
-#include "platform/win/win_text.h"
-#include "win_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -60,53 +58,6 @@ TEST(ScriptFile, SystemCodePageByDefault)
         EXPECT_EQ(scriptFileBytes(script), "x = \xE0\xB4\x85\r\n");
     else
         EXPECT_EQ(scriptFileBytes(script), utf16WithBom(script + u"\r\n"));
-}
-
-TEST(ScriptFile, WrittenInOneGoUnderAnyName)
-{
-    test::TempFolder folder;
-    const std::u16string path = folder.file(u"B\u00F6x.Pr\u00FCfe \u65E5.vbs");
-    const std::string first = scriptFileBytes(u"' first", 1252);
-    const std::string second = scriptFileBytes(u"' \u4E8C", 1252);
-    writeFileAtomically(path, first);
-    EXPECT_EQ(test::readFile(path), first);
-    writeFileAtomically(path, second);
-    EXPECT_EQ(test::readFile(path), second);
-
-    // Only the file itself is left in the folder.
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(toWide(folder.file(u"*.tmp")).c_str(), &data);
-    EXPECT_EQ(find, INVALID_HANDLE_VALUE);
-    if (find != INVALID_HANDLE_VALUE)
-        FindClose(find);
-}
-
-TEST(ScriptFile, FailureKeepsTheOldFileAndSaysWhy)
-{
-    test::TempFolder folder;
-    try {
-        writeFileAtomically(folder.file(u"missing\\a.vbs"), "x");
-        FAIL() << "writing into a missing folder succeeded";
-    } catch (const FileWriteError &error) {
-        EXPECT_STRNE(error.what(), "");
-    }
-    // A read-only file is not replaced: it keeps its content.
-    const std::u16string locked = folder.file(u"locked.vbs");
-    ASSERT_TRUE(test::writeFile(locked, "old"));
-    ASSERT_TRUE(SetFileAttributesW(toWide(locked).c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_THROW(writeFileAtomically(locked, "new"), FileWriteError);
-    EXPECT_EQ(test::readFile(locked), "old");
-    // Nor is a folder of that name.
-    const std::u16string taken = folder.file(u"taken.vbs");
-    ASSERT_TRUE(CreateDirectoryW(toWide(taken).c_str(), nullptr));
-    EXPECT_THROW(writeFileAtomically(taken, "x"), FileWriteError);
-    EXPECT_NE(GetFileAttributesW(toWide(taken).c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(toWide(folder.file(u"*.tmp")).c_str(), &data);
-    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "the temporary file was left behind";
-    if (find != INVALID_HANDLE_VALUE)
-        FindClose(find);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "app/settings_simple.h"
-#include "output/save_file.h"
+#include "platform/files.h"
 #include "platform/platform_info.h"
 #include "platform/printers.h"
 #include "platform/settings_store_file.h"

@@ -1,12 +1,6 @@
 #include "platform/win/script_file.h"
 
-#include "automation/dispatch.h"
-#include "platform/win/win_text.h"
-
 #include <windows.h>
-
-#include <algorithm>
-#include <atomic>
 
 namespace strovex::win {
 
@@ -53,8 +47,6 @@ bool toCodePage(std::u16string_view text, UINT codePage, std::string &out)
     return true;
 }
 
-std::atomic<unsigned> tempCounter{0};
-
 } // namespace
 
 std::string scriptFileBytes(std::u16string_view script, unsigned codePage)
@@ -65,50 +57,6 @@ std::string scriptFileBytes(std::u16string_view script, unsigned codePage)
     if (toCodePage(text, codePage == 0 ? GetACP() : codePage, bytes))
         return bytes;
     return utf16Bytes(text);
-}
-
-void writeFileAtomically(const std::u16string &path, const std::string &bytes)
-{
-    const std::wstring target = extendedPath(path);
-    const auto fail = [](DWORD error) { throw FileWriteError(toUtf8(systemMessage(static_cast<long>(error)))); };
-
-    // Replacing by a move would slip past a read-only file; refuse as writing
-    // into it would.
-    const DWORD existing = GetFileAttributesW(target.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
-        fail(ERROR_ACCESS_DENIED);
-
-    std::wstring temp;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(tempCounter++) + L".tmp";
-        file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
-            fail(GetLastError());
-    }
-    if (file == INVALID_HANDLE_VALUE)
-        fail(ERROR_FILE_EXISTS);
-
-    std::size_t written = 0;
-    DWORD error = ERROR_SUCCESS;
-    while (written < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, 1u << 30));
-        DWORD done = 0;
-        if (!WriteFile(file, bytes.data() + written, chunk, &done, nullptr)) {
-            error = GetLastError();
-            break;
-        }
-        written += done;
-    }
-    if (error == ERROR_SUCCESS && !FlushFileBuffers(file))
-        error = GetLastError();
-    CloseHandle(file);
-    if (error == ERROR_SUCCESS && !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error != ERROR_SUCCESS) {
-        DeleteFileW(temp.c_str());
-        fail(error);
-    }
 }
 
 } // namespace strovex::win

@@ -1,13 +1,10 @@
 #pragma once
 // Every file Strovex writes is built in memory first and then written here in
 // one go, through a temporary file that replaces the target only when all of
-// it is on disk: a failure never leaves half a file. (Only where the folder
-// refuses a temporary file is the target written in place.)
+// it is on disk: a failure never leaves half a file.
 
 #include <QByteArray>
-#include <QFileDevice>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -33,24 +30,35 @@ enum class LinkAtTarget {
 };
 
 // Writes `bytes` to `path`, replacing a file of that name without asking.
-// Returns nothing on success, else the system's reason; the target is
-// then left byte for byte as it was. Where the folder refuses the temporary
-// file but the target itself may be written, the target is written in place
-// (a failure part-way then leaves it incomplete). `beforeCommit`, when given,
-// sees the written file just before it takes the target's name.
+// Returns nothing on success, else the reason; the target is then left byte
+// for byte as it was (where it could not be, the reason says so in plain
+// words).
+//
+// - A target that is not a regular file (a folder, device, FIFO or socket, or
+//   a link to one) is refused, never replaced.
+// - The new file is made in the target's folder and moved over the name
+//   without following a link that appears at the name meanwhile (POSIX: by
+//   the folder's descriptor), so it never lands elsewhere.
+// - The replacement keeps the old file's owner, group and mode (POSIX).
+// - Where a replacement cannot keep all of that (a file with more than one
+//   hard link, one owned by another user, a folder that refuses new files),
+//   the file is written in place, but never cut: its new size is reserved
+//   first and its old bytes are kept to be put back on failure (POSIX; on
+//   Windows such a file is refused).
+//
+// `beforeCommit`, when given, sees the descriptor of the written file just
+// before it takes the target's name.
 std::optional<QString> replaceFile(const QString &path, const QByteArray &bytes, LinkAtTarget link = LinkAtTarget::Follow,
-                                   const std::function<void(QFileDevice &)> &beforeCommit = {});
+                                   const std::function<void(int fd)> &beforeCommit = {});
 
 // replaceFile(), throwing FileError "Cannot create file \"<path>\". <reason>"
 // when the file cannot be created or completed.
 void writeFileAtomically(const QString &path, const QByteArray &bytes, LinkAtTarget link = LinkAtTarget::Follow);
 
+// "\"<path>\" is not a regular file."
+QString notARegularFile(const QString &path);
+
 // Whether the two names lead to one existing file (through links too).
 bool isSameFile(const QString &first, const QString &second);
-
-// Encodings of generated text files. Every line, the last one included, ends
-// with CR LF.
-QByteArray utf16LeWithBom(const QStringList &lines); // FF FE, then UTF-16 LE
-QByteArray utf8Lines(const QStringList &lines);      // no byte-order mark
 
 } // namespace strovex
