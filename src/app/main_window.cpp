@@ -41,11 +41,6 @@ void runTool(TfrmMain *window, const QuillApp &connection)
     dialog.exec();
 }
 
-LabelHandles handlesOf(const TLabelInfo &view)
-{
-    return LabelHandles{view.FLabel(), view.FVariables(), view.FObjects(), view.FFunctions(), view.FDatabases()};
-}
-
 // The window's own save dialog, set up for one request.
 QString runOwnSaveDialog(QFileDialog *dialog, const SaveDialogRequest &request)
 {
@@ -250,14 +245,11 @@ void TfrmMain::FormShow()
     fitFrame(); // the frame is known by now
     outerSize_ = QSize();
     vstSearchResults_->hide();
-    quillApp_ = QuillApp(connectDesigner(*resolver_));
-    if (!quillApp_) {
-        showMessage(this, MessageKind::Error, QStringLiteral("Program requires Quillmark 5 or Quillmark 6 to be installed!"));
+    if (!session_.connect(*resolver_)) {
+        showMessage(this, MessageKind::Error, DesignerSession::noDesignerText());
         QCoreApplication::exit(1);
         return;
     }
-    quillApp_.Initialize();
-    quillApp_.SetAutomationFlag(true);
     FileOpen1Accept(startupFiles_);
 }
 
@@ -267,10 +259,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         closed_ = true;
         hide();
         ReleaseAllLabels();
-        if (quillApp_) {
-            runGuarded(this, [this] { quillApp_.Quit(); });
-            quillApp_.release();
-        }
+        runGuarded(this, [this] { session_.close(); });
     }
     event->accept();
 }
@@ -342,7 +331,7 @@ void TfrmMain::OpenLabelFile(const QString &path)
                     status->hide();
             }
         } hideStatus{loadStatus_};
-        loaded = view->LoadLabel(quillApp_, path);
+        loaded = view->LoadLabel(session_.app(), path);
     }
     refresh.done = true;
     if (loaded) {
@@ -522,7 +511,7 @@ void TfrmMain::actToolsCreateJobFile()
 {
     if (const TLabelInfo *view = activeView()) {
         QFileDialog *dialog = ownSaveDialog(SaveDialog_, QStringLiteral("SaveDialog"));
-        actToolsCreateJobFileExecute(this, handlesOf(*view), lastCommandFileName_,
+        actToolsCreateJobFileExecute(this, view->handles(), lastCommandFileName_,
                                      [dialog](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(dialog, r); });
     }
 }
@@ -531,29 +520,29 @@ void TfrmMain::actToolsCreateGraph()
 {
     if (const TLabelInfo *view = activeView()) {
         QFileDialog *dialog = ownSaveDialog(SaveDialog2_, QStringLiteral("SaveDialog2"));
-        actToolsCreateGraphExecute(this, handlesOf(*view), view->FFileName(),
+        actToolsCreateGraphExecute(this, view->handles(), view->FFileName(),
                                    [dialog](QWidget *, const SaveDialogRequest &r) { return runOwnSaveDialog(dialog, r); });
     }
 }
 
 void TfrmMain::actToolsSetPrinterExecute()
 {
-    runTool<TfrmSetPrinter>(this, quillApp_);
+    runTool<TfrmSetPrinter>(this, session_.app());
 }
 
 void TfrmMain::actToolsSetPathsExecute()
 {
-    runTool<TfrmSetPaths>(this, quillApp_);
+    runTool<TfrmSetPaths>(this, session_.app());
 }
 
 void TfrmMain::actToolsSetVariableLengthExecute()
 {
-    runTool<TfrmSetVariable>(this, quillApp_);
+    runTool<TfrmSetVariable>(this, session_.app());
 }
 
 void TfrmMain::actToolsGetVBScriptsExecute()
 {
-    runTool<TfrmGetScripts>(this, quillApp_);
+    runTool<TfrmGetScripts>(this, session_.app());
 }
 
 } // namespace strovex

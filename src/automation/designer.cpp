@@ -112,6 +112,26 @@ void IQuillmark::ExportPreview(const QString &file, int width, int height) const
               Value(std::int32_t(1)), Value(std::int32_t(0)), Value(true)});
 }
 
+LabelHandles LabelHandles::fromLabel(const IQuillmark &label)
+{
+    LabelHandles handles;
+    handles.FLabel = label;
+    handles.FVariables = label.Variables();
+    handles.FObjects = label.Objects();
+    handles.FDatabases = label.Databases();
+    handles.FFunctions = label.Functions();
+    return handles;
+}
+
+void LabelHandles::release()
+{
+    FObjects.release();
+    FVariables.release();
+    FDatabases.release();
+    FFunctions.release();
+    FLabel.release();
+}
+
 QString QuillApp::LastErrorText() const
 {
     const QString text = ErrorText();

@@ -193,4 +193,20 @@ public:
     QString LastErrorText() const;
 };
 
+// An opened label and the four lists every reader of it takes: held together
+// from the open until release() or destruction, by whoever shows or writes it.
+struct LabelHandles {
+    IQuillmark FLabel;
+    IVariableList FVariables;
+    IObjectList FObjects;
+    IFunctionList FFunctions;
+    IDatabaseList FDatabases;
+
+    // Reads the four lists from `label` (Variables, Objects, Databases,
+    // Functions, in that order). Throws AutomationError when the designer refuses.
+    static LabelHandles fromLabel(const IQuillmark &label);
+    explicit operator bool() const { return bool(FLabel); }
+    void release();
+};
+
 } // namespace strovex

@@ -2,17 +2,6 @@
 
 namespace strovex {
 
-LabelHandles LabelHandles::fromLabel(const IQuillmark &label)
-{
-    LabelHandles handles;
-    handles.FLabel = label;
-    handles.FObjects = label.Objects();
-    handles.FVariables = label.Variables();
-    handles.FDatabases = label.Databases();
-    handles.FFunctions = label.Functions();
-    return handles;
-}
-
 QString fileNamePart(const QString &path)
 {
     qsizetype i = path.size();

@@ -1,21 +1,10 @@
 #pragma once
-// The handles a generator reads: those a label view keeps from loading.
+// What the generators take: a label's handles (LabelHandles, the same a label
+// view holds), and the file-name rules of their outputs.
 
 #include "automation/designer.h"
 
 namespace strovex {
-
-struct LabelHandles {
-    IQuillmark FLabel;
-    IVariableList FVariables;
-    IObjectList FObjects;
-    IFunctionList FFunctions;
-    IDatabaseList FDatabases;
-
-    // Reads the four lists from `label`, as a label view does when it loads.
-    // Throws AutomationError when the designer refuses.
-    static LabelHandles fromLabel(const IQuillmark &label);
-};
 
 // The text after the last path separator ('/', and on Windows also '\' and ':').
 QString fileNamePart(const QString &path);
