@@ -98,17 +98,17 @@ Value DesignerObject::call(int dispId, std::initializer_list<Value> args) const
 
 IVar IVariableList::FindByName(const QString &name) const
 {
-    return IVar(valueToObject(call(3, {Value(toU16(name))})));
+    return IVar(valueToObject(call(dispid::List::FindByName, {Value(toU16(name))})));
 }
 
 int IObjectItem::SetFileName(const QString &path) const
 {
-    return valueToInt(call(29, {Value(toU16(path))}));
+    return valueToInt(call(dispid::Object::SetFileName, {Value(toU16(path))}));
 }
 
 void IQuillmark::ExportPreview(const QString &file, int width, int height) const
 {
-    call(57, {Value(toU16(file)), Value(std::int32_t(width)), Value(std::int32_t(height)),
+    call(dispid::Label::ExportPreview, {Value(toU16(file)), Value(std::int32_t(width)), Value(std::int32_t(height)),
               Value(std::int32_t(1)), Value(std::int32_t(0)), Value(true)});
 }
 

@@ -360,15 +360,13 @@ Value jsonToValue(const QJsonValue &value)
 
 namespace {
 
-enum AppMember { Quit = 2, ErrorText = 10, ErrorDetail = 11, OpenLabel = 24, Initialize = 27, AutomationFlag = 32 };
-
 constexpr Member kAppMembers[] = {
-    {Quit, "Quit", kMethod},
-    {ErrorText, "ErrorText", kGet},
-    {ErrorDetail, "ErrorDetail", kGet},
-    {OpenLabel, "OpenLabel", kMethod},
-    {Initialize, "Initialize", kMethod},
-    {AutomationFlag, "AutomationFlag", kPut},
+    {dispid::App::Quit, "Quit", kMethod},
+    {dispid::App::ErrorText, "ErrorText", kGet},
+    {dispid::App::ErrorDetail, "ErrorDetail", kGet},
+    {dispid::App::OpenLabel, "OpenLabel", kMethod},
+    {dispid::App::Initialize, "Initialize", kMethod},
+    {dispid::App::AutomationFlag, "AutomationFlag", kPut},
 };
 
 const QString kCannotOpen = QStringLiteral("Cannot open label file");
@@ -383,18 +381,18 @@ protected:
     Value call(const Member &member, CallKind, std::span<const Value> args) override
     {
         switch (member.id) {
-        case Quit:
+        case dispid::App::Quit:
             ++g_quitCount;
             return std::monostate{};
-        case ErrorText:
+        case dispid::App::ErrorText:
             return textValue(app_->errorText);
-        case ErrorDetail:
+        case dispid::App::ErrorDetail:
             return textValue(app_->errorDetail);
-        case OpenLabel:
+        case dispid::App::OpenLabel:
             return open(argText(args, 0, "OpenLabel"));
-        case Initialize:
+        case dispid::App::Initialize:
             return std::monostate{};
-        case AutomationFlag:
+        case dispid::App::AutomationFlag:
             requireArgs(args, 1, "AutomationFlag");
             app_->automationFlag = valueToBool(args[0]);
             return std::monostate{};
