@@ -11,6 +11,7 @@
 #include "automation/designer.h"
 #include "call_recording.h"
 #include "inspect/grid_pages.h"
+#include "inspect/label_contents.h"
 #include "inspect/label_view.h"
 #include "large_label.h"
 #include "sim/sim_designer.h"
@@ -340,10 +341,11 @@ void BM_GridPageFitColumns(benchmark::State &state)
     ObjectsPage objects;
     VariablesPage variables;
     GridPage *page = state.range(0) == 0 ? static_cast<GridPage *>(&objects) : &variables;
+    const LabelContents contents = readLabelContents(LabelHandles::fromLabel(label));
     if (page == &objects)
-        objects.fill(label, label.Objects());
+        objects.showRows(contents.objects);
     else
-        variables.fill(label.Variables(), label.OtherVariables());
+        variables.showRows(contents.variables);
     page->resize(1000, 600);
     page->show();
     QCoreApplication::processEvents();

@@ -45,8 +45,8 @@ void runTool(TfrmMain *window, const QuillApp &connection)
 // The generators read the active page; every open page's label is one they must not write over.
 LabelHandles handlesOf(const TLabelInfo &view, const QTabWidget &pages)
 {
-    LabelHandles handles{view.FLabel(), view.FVariables(), view.FObjects(), view.FFunctions(), view.FDatabases(),
-                         {view.FFileName()}};
+    LabelHandles handles = view.handles();
+    handles.labelFiles = {view.FFileName()};
     for (int i = 0; i < pages.count(); ++i)
         handles.labelFiles << pages.tabToolTip(i);
     return handles;
@@ -256,14 +256,11 @@ void TfrmMain::FormShow()
     fitFrame(); // the frame is known by now
     outerSize_ = QSize();
     vstSearchResults_->hide();
-    quillApp_ = QuillApp(connectDesigner(*resolver_));
-    if (!quillApp_) {
-        showMessage(this, MessageKind::Error, QStringLiteral("Program requires Quillmark 5 or Quillmark 6 to be installed!"));
+    if (!session_.connect(*resolver_)) {
+        showMessage(this, MessageKind::Error, DesignerSession::noDesignerText());
         QCoreApplication::exit(1);
         return;
     }
-    quillApp_.Initialize();
-    quillApp_.SetAutomationFlag(true);
     FileOpen1Accept(startupFiles_);
 }
 
@@ -273,10 +270,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         closed_ = true;
         hide();
         ReleaseAllLabels();
-        if (quillApp_) {
-            runGuarded(this, [this] { quillApp_.Quit(); });
-            quillApp_.release();
-        }
+        runGuarded(this, [this] { session_.close(); });
     }
     event->accept();
 }
@@ -348,7 +342,7 @@ void TfrmMain::OpenLabelFile(const QString &path)
                     status->hide();
             }
         } hideStatus{loadStatus_};
-        loaded = view->LoadLabel(quillApp_, path);
+        loaded = view->LoadLabel(session_.app(), path);
     }
     refresh.done = true;
     if (loaded) {
@@ -544,22 +538,22 @@ void TfrmMain::actToolsCreateGraph()
 
 void TfrmMain::actToolsSetPrinterExecute()
 {
-    runTool<TfrmSetPrinter>(this, quillApp_);
+    runTool<TfrmSetPrinter>(this, session_.app());
 }
 
 void TfrmMain::actToolsSetPathsExecute()
 {
-    runTool<TfrmSetPaths>(this, quillApp_);
+    runTool<TfrmSetPaths>(this, session_.app());
 }
 
 void TfrmMain::actToolsSetVariableLengthExecute()
 {
-    runTool<TfrmSetVariable>(this, quillApp_);
+    runTool<TfrmSetVariable>(this, session_.app());
 }
 
 void TfrmMain::actToolsGetVBScriptsExecute()
 {
-    runTool<TfrmGetScripts>(this, quillApp_);
+    runTool<TfrmGetScripts>(this, session_.app());
 }
 
 } // namespace strovex

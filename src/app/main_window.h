@@ -3,7 +3,7 @@
 // menus, the batch tools and the (hidden until used) search pane.
 
 #include "app/settings_main_form.h"
-#include "automation/designer.h"
+#include "automation/designer_session.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -36,7 +36,7 @@ public:
     // Files to open once the connection is made (the command line).
     void setStartupFiles(const QStringList &paths) { startupFiles_ = paths; }
 
-    const QuillApp &connection() const { return quillApp_; }
+    const QuillApp &connection() const { return session_.app(); }
     QTabWidget *pages() const { return PageControl1_; }
     TLabelInfo *activeView() const;
     TLabelInfo *viewAt(int index) const;
@@ -80,7 +80,7 @@ private:
     void actToolsGetVBScriptsExecute();
 
     ProgIdResolver *resolver_;
-    QuillApp quillApp_;
+    DesignerSession session_;
     bool shown_ = false;
     bool closed_ = false;
     QSize outerSize_; // the stored outer size, until the frame is known

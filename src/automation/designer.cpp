@@ -98,18 +98,40 @@ Value DesignerObject::call(int dispId, std::initializer_list<Value> args) const
 
 IVar IVariableList::FindByName(const QString &name) const
 {
-    return IVar(valueToObject(call(3, {Value(toU16(name))})));
+    return IVar(valueToObject(call(dispid::List::FindByName, {Value(toU16(name))})));
 }
 
 int IObjectItem::SetFileName(const QString &path) const
 {
-    return valueToInt(call(29, {Value(toU16(path))}));
+    return valueToInt(call(dispid::Object::SetFileName, {Value(toU16(path))}));
 }
 
 void IQuillmark::ExportPreview(const QString &file, int width, int height) const
 {
-    call(57, {Value(toU16(file)), Value(std::int32_t(width)), Value(std::int32_t(height)),
+    call(dispid::Label::ExportPreview, {Value(toU16(file)), Value(std::int32_t(width)), Value(std::int32_t(height)),
               Value(std::int32_t(1)), Value(std::int32_t(0)), Value(true)});
+}
+
+LabelHandles LabelHandles::fromLabel(const IQuillmark &label, const QString &labelFile)
+{
+    LabelHandles handles;
+    if (!labelFile.isEmpty())
+        handles.labelFiles = {labelFile};
+    handles.FLabel = label;
+    handles.FVariables = label.Variables();
+    handles.FObjects = label.Objects();
+    handles.FDatabases = label.Databases();
+    handles.FFunctions = label.Functions();
+    return handles;
+}
+
+void LabelHandles::release()
+{
+    FObjects.release();
+    FVariables.release();
+    FDatabases.release();
+    FFunctions.release();
+    FLabel.release();
 }
 
 QString QuillApp::LastErrorText() const

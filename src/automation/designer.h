@@ -1,12 +1,14 @@
 #pragma once
 // Typed views of the designer's automation interfaces: one line per member,
-// the DispID beside it. Each class is a value over a counted reference;
+// its DispID named beside it (designer_ids.h). Each class is a value over a counted reference;
 // release() (or destruction) lets the designer object go. Every member throws
 // AutomationError when the designer refuses the call, or when the handle is empty.
 
+#include "automation/designer_ids.h"
 #include "automation/dispatch.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <initializer_list>
 
@@ -51,24 +53,24 @@ template<class ItemT>
 class DesignerList : public DesignerObject {
 public:
     using DesignerObject::DesignerObject;
-    int Count() const { return getInt(1); }
-    ItemT Item(int index) const { return ItemT(valueToObject(call(2, {Value(std::int32_t(index))}))); }
+    int Count() const { return getInt(dispid::List::Count); }
+    ItemT Item(int index) const { return ItemT(valueToObject(call(dispid::List::Item, {Value(std::int32_t(index))}))); }
 };
 
 class IVar : public DesignerObject {
 public:
     using DesignerObject::DesignerObject;
-    int ID() const { return getInt(1); }
-    QString Name() const { return getText(2); }
-    int Kind() const { return getInt(6); }
-    int Length() const { return getInt(10); }
-    void SetLength(int length) const { put(10, Value(std::int32_t(length))); }
-    int InputFormat() const { return getInt(22); }
-    QString DefaultValue() const { return getText(26); }
-    int PromptMode() const { return getInt(27); }
-    bool IsUsed() const { return getBool(41); }
-    int PromptOrder() const { return getInt(50); }
-    bool Marked() const { return getBool(61); }
+    int ID() const { return getInt(dispid::Var::ID); }
+    QString Name() const { return getText(dispid::Var::Name); }
+    int Kind() const { return getInt(dispid::Var::Kind); }
+    int Length() const { return getInt(dispid::Var::Length); }
+    void SetLength(int length) const { put(dispid::Var::Length, Value(std::int32_t(length))); }
+    int InputFormat() const { return getInt(dispid::Var::InputFormat); }
+    QString DefaultValue() const { return getText(dispid::Var::DefaultValue); }
+    int PromptMode() const { return getInt(dispid::Var::PromptMode); }
+    bool IsUsed() const { return getBool(dispid::Var::IsUsed); }
+    int PromptOrder() const { return getInt(dispid::Var::PromptOrder); }
+    bool Marked() const { return getBool(dispid::Var::Marked); }
 };
 
 class IVariableList : public DesignerList<IVar> {
@@ -80,21 +82,21 @@ public:
 class IObjectItem : public DesignerObject {
 public:
     using DesignerObject::DesignerObject;
-    int Left() const { return getInt(2); }
-    int Top() const { return getInt(3); }
-    QString Name() const { return getText(6); }
-    int Kind() const { return getInt(7); }
-    int Status() const { return getInt(9); }
-    bool Locked() const { return getBool(13); }
-    IVar Variable() const { return getObject<IVar>(17); }
-    QString Contents() const { return getText(24); }
-    QString FontName() const { return getText(25); }
-    bool Italic() const { return getBool(26); }
-    bool Bold() const { return getBool(27); }
+    int Left() const { return getInt(dispid::Object::Left); }
+    int Top() const { return getInt(dispid::Object::Top); }
+    QString Name() const { return getText(dispid::Object::Name); }
+    int Kind() const { return getInt(dispid::Object::Kind); }
+    int Status() const { return getInt(dispid::Object::Status); }
+    bool Locked() const { return getBool(dispid::Object::Locked); }
+    IVar Variable() const { return getObject<IVar>(dispid::Object::Variable); }
+    QString Contents() const { return getText(dispid::Object::Contents); }
+    QString FontName() const { return getText(dispid::Object::FontName); }
+    bool Italic() const { return getBool(dispid::Object::Italic); }
+    bool Bold() const { return getBool(dispid::Object::Bold); }
     int SetFileName(const QString &path) const;
-    int FontSize() const { return getInt(31); }
-    bool Underline() const { return getBool(45); }
-    bool Strikeout() const { return getBool(46); }
+    int FontSize() const { return getInt(dispid::Object::FontSize); }
+    bool Underline() const { return getBool(dispid::Object::Underline); }
+    bool Strikeout() const { return getBool(dispid::Object::Strikeout); }
 };
 
 class IObjectList : public DesignerList<IObjectItem> {
@@ -105,17 +107,17 @@ public:
 class IDatabaseItem : public DesignerObject {
 public:
     using DesignerObject::DesignerObject;
-    QString Name() const { return getText(2); }
-    QString Description() const { return getText(3); }
-    IVariableList InputVariables() const { return getObject<IVariableList>(6); }
-    IVariableList OutputVariables() const { return getObject<IVariableList>(7); }
-    bool IsUsed() const { return getBool(11); }
-    QString DriverType() const { return getText(12); }
-    QString TableName() const { return getText(18); }
-    QString OrderField() const { return getText(19); }
-    int Navigation() const { return getInt(21); }
-    QString SQL() const { return getText(23); }
-    QString ConnectionString() const { return getText(24); }
+    QString Name() const { return getText(dispid::Database::Name); }
+    QString Description() const { return getText(dispid::Database::Description); }
+    IVariableList InputVariables() const { return getObject<IVariableList>(dispid::Database::InputVariables); }
+    IVariableList OutputVariables() const { return getObject<IVariableList>(dispid::Database::OutputVariables); }
+    bool IsUsed() const { return getBool(dispid::Database::IsUsed); }
+    QString DriverType() const { return getText(dispid::Database::DriverType); }
+    QString TableName() const { return getText(dispid::Database::TableName); }
+    QString OrderField() const { return getText(dispid::Database::OrderField); }
+    int Navigation() const { return getInt(dispid::Database::Navigation); }
+    QString SQL() const { return getText(dispid::Database::SQL); }
+    QString ConnectionString() const { return getText(dispid::Database::ConnectionString); }
 };
 
 class IDatabaseList : public DesignerList<IDatabaseItem> {
@@ -126,14 +128,14 @@ public:
 class IFunctionItem : public DesignerObject {
 public:
     using DesignerObject::DesignerObject;
-    QString Name() const { return getText(2); }
-    QString Description() const { return getText(3); }
-    int Kind() const { return getInt(4); }
-    IVariableList InputVariables() const { return getObject<IVariableList>(6); }
-    IVariableList OutputVariables() const { return getObject<IVariableList>(7); }
-    bool IsUsed() const { return getBool(11); }
-    QString Script() const { return getText(12); }
-    QString KindName() const { return getText(13); }
+    QString Name() const { return getText(dispid::Function::Name); }
+    QString Description() const { return getText(dispid::Function::Description); }
+    int Kind() const { return getInt(dispid::Function::Kind); }
+    IVariableList InputVariables() const { return getObject<IVariableList>(dispid::Function::InputVariables); }
+    IVariableList OutputVariables() const { return getObject<IVariableList>(dispid::Function::OutputVariables); }
+    bool IsUsed() const { return getBool(dispid::Function::IsUsed); }
+    QString Script() const { return getText(dispid::Function::Script); }
+    QString KindName() const { return getText(dispid::Function::KindName); }
 };
 
 class IFunctionList : public DesignerList<IFunctionItem> {
@@ -144,53 +146,73 @@ public:
 class ILabelSettings : public DesignerObject {
 public:
     using DesignerObject::DesignerObject;
-    QString Title() const { return getText(1); }
-    int Unit() const { return getInt(4); }
-    QString Width() const { return getText(13); }
-    QString Length() const { return getText(14); }
-    QString ColumnOffset() const { return getText(17); }
-    QString RowOffset() const { return getText(18); }
+    QString Title() const { return getText(dispid::Settings::Title); }
+    int Unit() const { return getInt(dispid::Settings::Unit); }
+    QString Width() const { return getText(dispid::Settings::Width); }
+    QString Length() const { return getText(dispid::Settings::Length); }
+    QString ColumnOffset() const { return getText(dispid::Settings::ColumnOffset); }
+    QString RowOffset() const { return getText(dispid::Settings::RowOffset); }
 };
 
 class IQuillmark : public DesignerObject {
 public:
     using DesignerObject::DesignerObject;
-    QString FileName() const { return getText(1); }
-    bool Save() const { return valueToBool(call(3)); }
-    IObjectList Objects() const { return getObject<IObjectList>(11); }
-    IVariableList Variables() const { return getObject<IVariableList>(12); }
-    IFunctionList Functions() const { return getObject<IFunctionList>(13); }
-    IDatabaseList Databases() const { return getObject<IDatabaseList>(14); }
-    QString PrinterName() const { return getText(15); }
-    void SetPrinterName(const QString &name) const { put(15, Value(toU16(name))); }
-    IVariableList OtherVariables() const { return getObject<IVariableList>(17); }
-    int Version() const { return getInt(34); }
-    QString GetDependentFiles() const { return valueToText(call(39, {Value(std::int32_t(0))})); }
-    ILabelSettings Settings() const { return getObject<ILabelSettings>(40); }
-    QString GetPrinterSetting(const QString &name) const { return valueToText(call(41, {Value(toU16(name))})); }
-    QString PrinterPort() const { return getText(43); }
-    int HorizontalResolution() const { return getInt(44); }
-    int VerticalResolution() const { return getInt(45); }
-    QString GetSpeedUnit(const QString &printer) const { return valueToText(call(47, {Value(toU16(printer))})); }
+    QString FileName() const { return getText(dispid::Label::FileName); }
+    bool Save() const { return valueToBool(call(dispid::Label::Save)); }
+    IObjectList Objects() const { return getObject<IObjectList>(dispid::Label::Objects); }
+    IVariableList Variables() const { return getObject<IVariableList>(dispid::Label::Variables); }
+    IFunctionList Functions() const { return getObject<IFunctionList>(dispid::Label::Functions); }
+    IDatabaseList Databases() const { return getObject<IDatabaseList>(dispid::Label::Databases); }
+    QString PrinterName() const { return getText(dispid::Label::PrinterName); }
+    void SetPrinterName(const QString &name) const { put(dispid::Label::PrinterName, Value(toU16(name))); }
+    IVariableList OtherVariables() const { return getObject<IVariableList>(dispid::Label::OtherVariables); }
+    int Version() const { return getInt(dispid::Label::Version); }
+    QString GetDependentFiles() const { return valueToText(call(dispid::Label::GetDependentFiles, {Value(std::int32_t(0))})); }
+    ILabelSettings Settings() const { return getObject<ILabelSettings>(dispid::Label::Settings); }
+    QString GetPrinterSetting(const QString &name) const { return valueToText(call(dispid::Label::GetPrinterSetting, {Value(toU16(name))})); }
+    QString PrinterPort() const { return getText(dispid::Label::PrinterPort); }
+    int HorizontalResolution() const { return getInt(dispid::Label::HorizontalResolution); }
+    int VerticalResolution() const { return getInt(dispid::Label::VerticalResolution); }
+    QString GetSpeedUnit(const QString &printer) const { return valueToText(call(dispid::Label::GetSpeedUnit, {Value(toU16(printer))})); }
     void ExportPreview(const QString &file, int width, int height) const;
-    QString GetDarknessValues(const QString &printer) const { return valueToText(call(61, {Value(toU16(printer))})); }
-    int VariableMode() const { return getInt(76); }
-    QString OriginalPrinter() const { return getText(85); }
-    QString FormName() const { return getText(86); }
+    QString GetDarknessValues(const QString &printer) const { return valueToText(call(dispid::Label::GetDarknessValues, {Value(toU16(printer))})); }
+    int VariableMode() const { return getInt(dispid::Label::VariableMode); }
+    QString OriginalPrinter() const { return getText(dispid::Label::OriginalPrinter); }
+    QString FormName() const { return getText(dispid::Label::FormName); }
 };
 
 // quillApp: the designer's application object.
 class QuillApp : public DesignerObject {
 public:
     using DesignerObject::DesignerObject;
-    void Quit() const { call(2); }
-    QString ErrorText() const { return getText(10); }
-    QString ErrorDetail() const { return getText(11); }
-    IQuillmark OpenLabel(const QString &path) const { return IQuillmark(valueToObject(call(24, {Value(toU16(path))}))); }
-    void Initialize() const { call(27); }
-    void SetAutomationFlag(bool on) const { put(32, Value(on)); }
+    void Quit() const { call(dispid::App::Quit); }
+    QString ErrorText() const { return getText(dispid::App::ErrorText); }
+    QString ErrorDetail() const { return getText(dispid::App::ErrorDetail); }
+    IQuillmark OpenLabel(const QString &path) const { return IQuillmark(valueToObject(call(dispid::App::OpenLabel, {Value(toU16(path))}))); }
+    void Initialize() const { call(dispid::App::Initialize); }
+    void SetAutomationFlag(bool on) const { put(dispid::App::AutomationFlag, Value(on)); }
     // ErrorText, then CR LF and ErrorDetail when that is non-empty too.
     QString LastErrorText() const;
+};
+
+// An opened label and the four lists every reader of it takes: held together
+// from the open until release() or destruction, by whoever shows or writes it.
+struct LabelHandles {
+    IQuillmark FLabel;
+    IVariableList FVariables;
+    IObjectList FObjects;
+    IFunctionList FFunctions;
+    IDatabaseList FDatabases;
+    // The label files being read (the one these handles are of, and any other
+    // the program holds open): a writer never replaces one of them.
+    QStringList labelFiles;
+
+    // Reads the four lists from `label` (Variables, Objects, Databases,
+    // Functions, in that order); `labelFile` (the file `label` was opened
+    // from) goes into labelFiles. Throws AutomationError when the designer refuses.
+    static LabelHandles fromLabel(const IQuillmark &label, const QString &labelFile = {});
+    explicit operator bool() const { return bool(FLabel); }
+    void release();
 };
 
 } // namespace strovex

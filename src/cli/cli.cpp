@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
 namespace strovex {
 namespace cli {
@@ -258,39 +259,23 @@ Context::Context(QTextStream &out, QTextStream &err, const CliOptions &options, 
 {
 }
 
-Context::~Context()
-{
-    if (!app_)
-        return;
-    // As the main window does on closing; a designer that already stopped is let go all the same.
-    try {
-        app_.Quit();
-    } catch (const std::exception &) {
-    }
-    app_.release();
-}
-
 const QuillApp &Context::designer()
 {
-    if (!app_) {
-        if (!designerWanted_)
+    if (!session_) {
+        if (!designerWanted_ || !session_.connect(designerResolver()))
             throw NoDesignerError{};
-        app_ = QuillApp(connectDesigner(designerResolver()));
-        if (!app_)
-            throw NoDesignerError{};
-        app_.Initialize();
-        app_.SetAutomationFlag(true);
     }
-    return app_;
+    return session_.app();
 }
 
 IQuillmark Context::openLabel(const QString &path)
 {
-    const QuillApp &app = designer();
-    IQuillmark label = app.OpenLabel(path);
-    if (!label)
-        message(QStringLiteral("File \"%1\" cannot be opened!\r\n\r\n").arg(path) + app.LastErrorText());
-    return label;
+    designer();
+    labelInHand_ = path;
+    OpenedLabel opened = session_.openLabel(path);
+    if (!opened)
+        message(opened.failure);
+    return std::move(opened.label);
 }
 
 void Context::message(const QString &text)
@@ -376,7 +361,7 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const Cl
         try {
             status = command->run(context, parsed);
         } catch (const NoDesignerError &) {
-            context.message(QStringLiteral("Program requires Quillmark 5 or Quillmark 6 to be installed!"));
+            context.message(DesignerSession::noDesignerText());
             status = CliNoDesigner;
         } catch (const sim::DesignerChoiceError &e) {
             context.message(QString::fromUtf8(e.what()));
@@ -386,6 +371,11 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const Cl
             status = CliNoDesigner;
         } catch (const FileError &e) {
             context.message(e.message());
+            status = CliFileErrors;
+        } catch (const std::bad_alloc &) {
+            if (context.labelInHand().isEmpty())
+                throw;
+            context.message(LabelTooLargeError::text(context.labelInHand()));
             status = CliFileErrors;
         }
     } catch (const UsageError &e) {

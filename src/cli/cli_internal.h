@@ -2,7 +2,7 @@
 // What the commands of strovex-cli share: the parsed command line, the
 // designer connection, and the errors that end a command.
 
-#include "automation/designer.h"
+#include "automation/designer_session.h"
 #include "cli/cli.h"
 
 #include <QString>
@@ -43,7 +43,6 @@ struct ParsedArgs {
 class Context {
 public:
     Context(QTextStream &out, QTextStream &err, const CliOptions &options, bool designerWanted);
-    ~Context();
     Context(const Context &) = delete;
     Context &operator=(const Context &) = delete;
 
@@ -54,6 +53,10 @@ public:
     // goes to standard error and the result is empty.
     IQuillmark openLabel(const QString &path);
 
+    // The label last opened through openLabel: what a command ran out of
+    // memory on, for the message that names it.
+    const QString &labelInHand() const { return labelInHand_; }
+
     // Writes `text` to standard error as lines (CR LF becomes a line break).
     void message(const QString &text);
 
@@ -63,7 +66,8 @@ public:
 
 private:
     bool designerWanted_;
-    QuillApp app_;
+    DesignerSession session_;
+    QString labelInHand_;
 };
 
 using CommandRun = int (*)(Context &context, const ParsedArgs &args);

@@ -2,28 +2,15 @@
 // aligned text for people or as one JSON document for scripts.
 
 #include "cli/cli_internal.h"
-#include "inspect/label_info.h"
-#include "inspect/label_lists.h"
-#include "inspect/label_rows.h"
+#include "inspect/label_contents.h"
 
 #include <memory>
+#include <new>
+#include <optional>
 #include <utility>
 
 namespace strovex::cli {
 namespace {
-
-// A JSON value whose objects keep their members in the order given, so the
-// document reads in the pages' order.
-struct Json {
-    enum class Kind { String, Array, Object } kind = Kind::String;
-    QString string;
-    std::vector<Json> items;
-    std::vector<std::pair<QString, Json>> members;
-
-    static Json text(const QString &value) { return Json{Kind::String, value, {}, {}}; }
-    static Json array() { return Json{Kind::Array, {}, {}, {}}; }
-    static Json object() { return Json{Kind::Object, {}, {}, {}}; }
-};
 
 QString quoted(const QString &text)
 {
@@ -45,42 +32,60 @@ QString quoted(const QString &text)
     return result + QLatin1Char('"');
 }
 
-void render(const Json &value, int depth, QString &out)
-{
-    const QString inner(2 * (depth + 1), u' ');
-    const QString outer(2 * depth, u' ');
-    switch (value.kind) {
-    case Json::Kind::String:
-        out += quoted(value.string);
-        return;
-    case Json::Kind::Array:
-        if (value.items.empty()) {
-            out += QStringLiteral("[]");
-            return;
-        }
-        out += QStringLiteral("[\n");
-        for (std::size_t i = 0; i < value.items.size(); ++i) {
-            out += inner;
-            render(value.items[i], depth + 1, out);
-            out += i + 1 < value.items.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
-        }
-        out += outer + QLatin1Char(']');
-        return;
-    case Json::Kind::Object:
-        if (value.members.empty()) {
-            out += QStringLiteral("{}");
-            return;
-        }
-        out += QStringLiteral("{\n");
-        for (std::size_t i = 0; i < value.members.size(); ++i) {
-            out += inner + quoted(value.members[i].first) + QStringLiteral(": ");
-            render(value.members[i].second, depth + 1, out);
-            out += i + 1 < value.members.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
-        }
-        out += outer + QLatin1Char('}');
-        return;
+// JSON written as it is made, indented two spaces a level, members in the
+// order given: a label as large as the designer opens is never held twice
+// over as a document tree and its text.
+class JsonWriter {
+public:
+    explicit JsonWriter(QTextStream &out) : out_(out) {}
+
+    void beginArray() { open(u'['); }
+    void endArray() { close(u']'); }
+    void beginObject() { open(u'{'); }
+    void endObject() { close(u'}'); }
+    void key(const QString &name)
+    {
+        item();
+        out_ << quoted(name) << ": ";
+        keyed_ = true;
     }
-}
+    void string(const QString &value)
+    {
+        item();
+        out_ << quoted(value);
+    }
+    bool open() const { return !counts_.empty(); }
+
+private:
+    void item()
+    {
+        if (keyed_) {
+            keyed_ = false;
+            return;
+        }
+        if (counts_.empty())
+            return;
+        out_ << (counts_.back()++ ? ",\n" : "\n") << QString(2 * qsizetype(counts_.size()), u' ');
+    }
+    void open(QChar bracket)
+    {
+        item();
+        out_ << bracket;
+        counts_.push_back(0);
+    }
+    void close(QChar bracket)
+    {
+        const std::size_t count = counts_.back();
+        counts_.pop_back();
+        if (count > 0)
+            out_ << '\n' << QString(2 * qsizetype(counts_.size()), u' ');
+        out_ << bracket;
+    }
+
+    QTextStream &out_;
+    std::vector<std::size_t> counts_; // items so far, per open array or object
+    bool keyed_ = false;
+};
 
 // The page's caption as the user reads it: without the mnemonic and the colon.
 QString plainCaption(const QString &caption)
@@ -101,8 +106,8 @@ QString withUnit(const LabelInfoField &field)
     return field.text + QLatin1Char(' ') + field.unit;
 }
 
-// Everything the view fills while it loads, in the view's order.
-struct LabelContents {
+// A label's contents with the grids as the view sorts and shows them.
+struct ShownContents {
     LabelInfoTexts info;
     std::unique_ptr<ObjectGridModel> objects = createObjectGridModel();
     std::unique_ptr<VariableGridModel> variables = createVariableGridModel();
@@ -111,45 +116,27 @@ struct LabelContents {
     QStringList fonts;
     QStringList files;
 
+    explicit ShownContents(LabelContents &&c)
+        : info(std::move(c.info)), fonts(std::move(c.fonts)), files(std::move(c.files))
+    {
+        objects->setRows(std::move(c.objects));
+        variables->setRows(std::move(c.variables));
+        databases->setRows(std::move(c.databases));
+        functions->setRows(std::move(c.functions));
+    }
+
     std::vector<std::pair<QString, const GridModel *>> grids() const
     {
-        return {{QStringLiteral("Objects"), objects.get()},
-                {QStringLiteral("Variables"), variables.get()},
-                {QStringLiteral("Databases"), databases.get()},
-                {QStringLiteral("Functions"), functions.get()}};
+        return {{labelPartName(LabelPart::Objects), objects.get()},
+                {labelPartName(LabelPart::Variables), variables.get()},
+                {labelPartName(LabelPart::Databases), databases.get()},
+                {labelPartName(LabelPart::Functions), functions.get()}};
     }
     std::vector<std::pair<QString, const QStringList *>> lists() const
     {
-        return {{QStringLiteral("Fonts"), &fonts}, {QStringLiteral("Dependant Files"), &files}};
+        return {{labelPartName(LabelPart::Fonts), &fonts}, {labelPartName(LabelPart::DependentFiles), &files}};
     }
 };
-
-template<class Row, class Fill>
-void fillGrid(RowGridModel<Row> &model, Fill fill)
-{
-    std::vector<Row> rows;
-    fill(rows);
-    model.setRows(std::move(rows));
-}
-
-// Throws AutomationError where the view's load would.
-void readContents(const IQuillmark &label, LabelContents &c)
-{
-    const IVariableList variables = label.Variables();
-    const IObjectList objects = label.Objects();
-    const IDatabaseList databases = label.Databases();
-    const IFunctionList functions = label.Functions();
-    const IVariableList otherVariables = label.OtherVariables();
-
-    ReadLabelInfo(label, c.info);
-    QStringList fontNames;
-    fillGrid(*c.objects, [&](auto &rows) { FillObjectRows(label, objects, rows, &fontNames); });
-    fillGrid(*c.variables, [&](auto &rows) { FillVariableRows(variables, otherVariables, rows); });
-    fillGrid(*c.databases, [&](auto &rows) { FillDatabaseRows(databases, rows); });
-    fillGrid(*c.functions, [&](auto &rows) { FillFunctionRows(functions, rows); });
-    c.fonts = collectFonts(fontNames);
-    c.files = collectDependentFiles(label);
-}
 
 // Columns a terminal gives the text: East Asian wide characters take two,
 // combining marks none. Enough to keep the tables aligned.
@@ -217,9 +204,9 @@ void writeTable(QTextStream &out, const GridModel &grid)
     }
 }
 
-void writeText(QTextStream &out, const LabelContents &c)
+void writeText(QTextStream &out, const ShownContents &c)
 {
-    out << "Label Info\n";
+    out << labelPartName(LabelPart::LabelInfo) << '\n';
     const std::vector<LabelInfoField> fields = LabelInfoFields(c.info);
     qsizetype width = 0;
     for (const LabelInfoField &field : fields)
@@ -240,31 +227,37 @@ void writeText(QTextStream &out, const LabelContents &c)
     }
 }
 
-Json toJson(const LabelContents &c)
+void writeJson(JsonWriter &json, const ShownContents &c)
 {
-    Json label = Json::object();
-    Json info = Json::object();
-    for (const LabelInfoField &field : LabelInfoFields(c.info))
-        info.members.emplace_back(plainCaption(field.caption), Json::text(withUnit(field)));
-    label.members.emplace_back(QStringLiteral("Label Info"), std::move(info));
+    json.beginObject();
+    json.key(labelPartName(LabelPart::LabelInfo));
+    json.beginObject();
+    for (const LabelInfoField &field : LabelInfoFields(c.info)) {
+        json.key(plainCaption(field.caption));
+        json.string(withUnit(field));
+    }
+    json.endObject();
     for (const auto &[name, grid] : c.grids()) {
-        Json rows = Json::array();
+        json.key(name);
+        json.beginArray();
         for (int row = 0; row < grid->rowCount(); ++row) {
-            Json cells = Json::object();
-            for (int column = 0; column < int(grid->columns().size()); ++column)
-                cells.members.emplace_back(grid->columns()[std::size_t(column)].title,
-                                           Json::text(grid->cellText(row, column)));
-            rows.items.push_back(std::move(cells));
+            json.beginObject();
+            for (int column = 0; column < int(grid->columns().size()); ++column) {
+                json.key(grid->columns()[std::size_t(column)].title);
+                json.string(grid->cellText(row, column));
+            }
+            json.endObject();
         }
-        label.members.emplace_back(name, std::move(rows));
+        json.endArray();
     }
     for (const auto &[name, list] : c.lists()) {
-        Json entries = Json::array();
+        json.key(name);
+        json.beginArray();
         for (const QString &entry : *list)
-            entries.items.push_back(Json::text(entry));
-        label.members.emplace_back(name, std::move(entries));
+            json.string(entry);
+        json.endArray();
     }
-    return label;
+    json.endObject();
 }
 
 } // namespace
@@ -277,40 +270,59 @@ int infoCommand(Context &context, const ParsedArgs &args)
     const bool json = args.has(QStringLiteral("json"));
     context.designer();
 
-    Json document = Json::array();
+    JsonWriter document(context.out);
+    // The labels shown so far stay a whole document when a later one ends the command.
+    const struct CloseDocument {
+        JsonWriter &document;
+        QTextStream &out;
+        ~CloseDocument()
+        {
+            // Also while an error unwinds, when memory may be short: nothing may escape.
+            try {
+                if (document.open()) {
+                    document.endArray();
+                    out << '\n';
+                }
+            } catch (...) {
+            }
+        }
+    } closeDocument{document, context.out};
+    if (json)
+        document.beginArray();
     int status = CliOk;
     bool first = true;
     for (const QString &path : labels) {
-        LabelContents contents;
-        {
+        // A label that cannot be read, or not in the memory there is, is
+        // named and skipped; the others are still shown.
+        std::optional<ShownContents> shown;
+        try {
             const IQuillmark label = context.openLabel(path);
             if (!label) {
                 status = CliFileErrors;
                 continue;
             }
-            // A label whose reading fails is named and skipped; the others are still shown.
             try {
-                readContents(label, contents);
+                shown.emplace(readLabelContents(LabelHandles::fromLabel(label)));
             } catch (const AutomationError &e) {
                 context.message(QStringLiteral("File \"%1\" cannot be read!\r\n\r\n").arg(path) + toQString(e.text()));
                 status = CliFileErrors;
                 continue;
             }
+        } catch (const std::bad_alloc &) {
+            shown.reset();
+            context.message(LabelTooLargeError::text(path));
+            status = CliFileErrors;
+            continue;
         }
         if (json) {
-            document.items.push_back(toJson(contents));
+            writeJson(document, *shown);
         } else {
             if (!first)
                 context.out << '\n';
-            writeText(context.out, contents);
-            context.out.flush();
+            writeText(context.out, *shown);
         }
+        context.out.flush();
         first = false;
-    }
-    if (json) {
-        QString text;
-        render(document, 0, text);
-        context.out << text << '\n';
     }
     return status;
 }

@@ -233,11 +233,9 @@ ObjectsPage::ObjectsPage(QWidget *parent)
 {
 }
 
-void ObjectsPage::fill(const IQuillmark &label, const IObjectList &objects, QStringList *fontNames,
-                       std::optional<int> unitCode)
+void ObjectsPage::showRows(std::vector<TObjectRow> rows, bool complete)
 {
-    showFill(model(), ObjectsCaption,
-             [&](auto &rows) { FillObjectRows(label, objects, rows, fontNames, unitCode); });
+    showRowsOf(model(), ObjectsCaption, std::move(rows), complete);
 }
 
 VariablesPage::VariablesPage(QWidget *parent)
@@ -256,9 +254,9 @@ VariablesPage::VariablesPage(QWidget *parent)
     view()->setStyleSheet(QStringLiteral("QTreeView#vstVariables::item { border-right: 1px solid palette(midlight); }"));
 }
 
-void VariablesPage::fill(const IVariableList &variables, const IVariableList &otherVariables)
+void VariablesPage::showRows(std::vector<TVariableRow> rows, bool complete)
 {
-    showFill(model(), VariablesCaption, [&](auto &rows) { FillVariableRows(variables, otherVariables, rows); });
+    showRowsOf(model(), VariablesCaption, std::move(rows), complete);
 }
 
 void VariablesPage::exportToFile(const QString &path) const
@@ -287,9 +285,9 @@ DatabasesPage::DatabasesPage(QWidget *parent)
     connect(view(), &QAbstractItemView::doubleClicked, this, &DatabasesPage::vstDatabasesDblClick);
 }
 
-void DatabasesPage::fill(const IDatabaseList &databases)
+void DatabasesPage::showRows(std::vector<TDatabaseRow> rows, bool complete)
 {
-    showFill(model(), DatabasesCaption, [&](auto &rows) { FillDatabaseRows(databases, rows); });
+    showRowsOf(model(), DatabasesCaption, std::move(rows), complete);
 }
 
 void DatabasesPage::vstDatabasesDblClick()
@@ -309,9 +307,9 @@ FunctionsPage::FunctionsPage(QWidget *parent)
     connect(view(), &QAbstractItemView::doubleClicked, this, &FunctionsPage::vstFunctionsDblClick);
 }
 
-void FunctionsPage::fill(const IFunctionList &functions)
+void FunctionsPage::showRows(std::vector<TFunctionRow> rows, bool complete)
 {
-    showFill(model(), FunctionsCaption, [&](auto &rows) { FillFunctionRows(functions, rows); });
+    showRowsOf(model(), FunctionsCaption, std::move(rows), complete);
 }
 
 void FunctionsPage::vstFunctionsDblClick()

@@ -1,9 +1,8 @@
 #pragma once
 // The four grid pages of the label view. One GridPage shows a GridModel in a
-// tree view under its caption; the subclasses add their fill and what a
+// tree view under its caption; the subclasses add their rows and what a
 // double-click or the context menu does.
 
-#include "automation/designer.h"
 #include "inspect/label_rows.h"
 
 #include <QWidget>
@@ -38,22 +37,16 @@ protected:
     GridPage(const char *pageName, const char *captionName, const char *captionText, const char *viewName,
              GridModel *model, QWidget *parent);
 
-    // Runs a fill, then shows its rows, also those read before a failure
-    // (which is passed on). After a fill of at least one row the caption
-    // changes and the columns are fitted.
-    template<class Row, class Fill>
-    void showFill(RowGridModel<Row> &model, QString (*caption)(int), Fill fill)
+    // Shows `rows`. After a complete read of at least one row the caption
+    // changes and the columns are fitted; rows of a read that failed half-way
+    // are shown as they are, the caption left as it was.
+    template<class Row>
+    void showRowsOf(RowGridModel<Row> &model, QString (*caption)(int), std::vector<Row> rows, bool complete)
     {
-        std::vector<Row> rows;
-        try {
-            fill(rows);
-        } catch (...) {
-            model.setRows(std::move(rows));
-            throw;
-        }
         const int count = int(rows.size());
         model.setRows(std::move(rows));
-        applyCaption(caption(count));
+        if (complete)
+            applyCaption(caption(count));
     }
 
 private:
@@ -75,10 +68,8 @@ class ObjectsPage : public GridPage {
     Q_OBJECT
 public:
     explicit ObjectsPage(QWidget *parent = nullptr);
-    // FillObjects: throws AutomationError when a designer call fails. With
-    // `fontNames`, also gathers the Fonts page's names from the same reads.
-    void fill(const IQuillmark &label, const IObjectList &objects, QStringList *fontNames = nullptr,
-              std::optional<int> unitCode = {});
+    // The rows of a LabelContents; `complete` false: a read that failed half-way.
+    void showRows(std::vector<TObjectRow> rows, bool complete = true);
     ObjectGridModel &model() const { return static_cast<ObjectGridModel &>(*gridModel()); }
 
 };
@@ -87,8 +78,7 @@ class VariablesPage : public GridPage {
     Q_OBJECT
 public:
     explicit VariablesPage(QWidget *parent = nullptr);
-    // FillVariables: throws AutomationError when a designer call fails.
-    void fill(const IVariableList &variables, const IVariableList &otherVariables);
+    void showRows(std::vector<TVariableRow> rows, bool complete = true);
     VariableGridModel &model() const { return static_cast<VariableGridModel &>(*gridModel()); }
     QMenu *contextMenu() const { return menu_; }
 
@@ -105,8 +95,7 @@ class DatabasesPage : public GridPage {
     Q_OBJECT
 public:
     explicit DatabasesPage(QWidget *parent = nullptr);
-    // FillDatabases: throws AutomationError when a designer call fails.
-    void fill(const IDatabaseList &databases);
+    void showRows(std::vector<TDatabaseRow> rows, bool complete = true);
     DatabaseGridModel &model() const { return static_cast<DatabaseGridModel &>(*gridModel()); }
     // Opens the properties of the focused row; nothing without one.
     void vstDatabasesDblClick();
@@ -117,8 +106,7 @@ class FunctionsPage : public GridPage {
     Q_OBJECT
 public:
     explicit FunctionsPage(QWidget *parent = nullptr);
-    // FillFunctions: throws AutomationError when a designer call fails.
-    void fill(const IFunctionList &functions);
+    void showRows(std::vector<TFunctionRow> rows, bool complete = true);
     FunctionGridModel &model() const { return static_cast<FunctionGridModel &>(*gridModel()); }
     // Opens the script viewer for the focused row when it is a script function.
     void vstFunctionsDblClick();

@@ -30,6 +30,8 @@ struct LabelInfoTexts {
     QString Unit; // the caption of length, width and both offsets
     // The unit's code when it was read, for the Objects page's positions.
     std::optional<int> UnitCode;
+
+    bool operator==(const LabelInfoTexts &) const = default;
 };
 
 // One field of the page as it is shown: the caption above it (as the page

@@ -86,22 +86,6 @@ QLabel *LabelInfoPage::label(const char *name) const
     return findChild<QLabel *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
 }
 
-void LabelInfoPage::fill(const IQuillmark &label, LabelInfoTexts *read)
-{
-    LabelInfoTexts texts;
-    try {
-        ReadLabelInfo(label, texts);
-    } catch (...) {
-        showTexts(texts);
-        if (read)
-            *read = texts;
-        throw;
-    }
-    showTexts(texts);
-    if (read)
-        *read = std::move(texts);
-}
-
 void LabelInfoPage::showTexts(const LabelInfoTexts &t)
 {
     field("tedtName")->setText(t.Name);

@@ -1,7 +1,6 @@
 #pragma once
 // The Label Info page: the label's settings, printer and size, read-only.
 
-#include "automation/designer.h"
 #include "inspect/label_info.h"
 
 #include <QWidget>
@@ -16,10 +15,7 @@ class LabelInfoPage : public QWidget {
 public:
     explicit LabelInfoPage(QWidget *parent = nullptr);
 
-    // FillLabelInfo: shows what was read, also when a reading failed; the
-    // failure (AutomationError) is passed on.
-    // `read`, when given, receives what was read (also when a read fails).
-    void fill(const IQuillmark &label, LabelInfoTexts *read = nullptr);
+    // What readLabelContents read, also when a later read failed.
     void showTexts(const LabelInfoTexts &texts);
 
     // "Opened in:" with the open time stays hidden until revealed.

@@ -8,7 +8,7 @@
 
 namespace strovex {
 
-// The Fonts page from the font names of the text (301) and paragraph (309)
+// The Fonts page from the font names of the text and paragraph
 // objects as FillObjectRows collects them: one entry per name compared without
 // regard to letter case (the first spelling stays), sorted alphabetically
 // ignoring case; empty names are left out.

@@ -29,6 +29,8 @@ struct TObjectRow {
     QString Locked;
     QString Variable;
     QString AdditionalInfo;
+
+    bool operator==(const TObjectRow &) const = default;
 };
 
 struct TVariableRow {
@@ -40,6 +42,8 @@ struct TVariableRow {
     QString Format;
     int Length = 0;
     bool IsUsed = false;
+
+    bool operator==(const TVariableRow &) const = default;
 };
 
 struct TDatabaseRow {
@@ -54,6 +58,8 @@ struct TDatabaseRow {
     QString Navigation;
     QString ConnectionString;
     bool IsUsed = false;
+
+    bool operator==(const TDatabaseRow &) const = default;
 };
 
 struct TFunctionRow {
@@ -64,6 +70,8 @@ struct TFunctionRow {
     QString OutputVariables;
     QString InputVariables;
     bool IsUsed = false;
+
+    bool operator==(const TFunctionRow &) const = default;
 };
 
 // Reads the label's unit (unless `unitCode` brings it, as the Label Info page

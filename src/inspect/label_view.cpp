@@ -1,8 +1,8 @@
 #include "inspect/label_view.h"
 
+#include "automation/designer_session.h"
 #include "inspect/grid_pages.h"
 #include "inspect/label_info_page.h"
-#include "inspect/label_lists.h"
 #include "inspect/load_status.h"
 #include "platform/platform_info.h"
 #include "ui/error_boundary.h"
@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <new>
+
 namespace strovex {
 namespace {
 
@@ -34,9 +36,9 @@ struct FileRemover {
     ~FileRemover() { QFile::remove(path); }
 };
 
-QString loadStep(const QString &path, const char *page)
+QString loadStep(const QString &path, const QString &page)
 {
-    return QStringLiteral("Loading %1: %2").arg(QFileInfo(path).fileName(), QString::fromLatin1(page));
+    return QStringLiteral("Loading %1: %2").arg(QFileInfo(path).fileName(), page);
 }
 
 QWidget *captionedPage(const QString &objectName, const QString &caption, QWidget *content)
@@ -150,6 +152,32 @@ void TLabelInfo::PrepareGrids()
 {
 }
 
+void TLabelInfo::showContents(LabelContents &&c, std::optional<LabelPart> failed)
+{
+    const auto shown = [failed](LabelPart part) { return !failed || part <= *failed; };
+    const auto whole = [failed](LabelPart part) { return !failed || part < *failed; };
+    if (shown(LabelPart::LabelInfo))
+        labelInfoPage_->showTexts(c.info);
+    if (whole(LabelPart::LabelInfo))
+        fileName_ = c.info.Name;
+    if (shown(LabelPart::Objects))
+        objectsPage_->showRows(std::move(c.objects), whole(LabelPart::Objects));
+    if (shown(LabelPart::Variables))
+        variablesPage_->showRows(std::move(c.variables), whole(LabelPart::Variables));
+    if (shown(LabelPart::Databases))
+        databasesPage_->showRows(std::move(c.databases), whole(LabelPart::Databases));
+    if (shown(LabelPart::Functions))
+        functionsPage_->showRows(std::move(c.functions), whole(LabelPart::Functions));
+    if (whole(LabelPart::Fonts)) {
+        tlsbFonts_->clear();
+        tlsbFonts_->addItems(c.fonts);
+    }
+    if (shown(LabelPart::DependentFiles)) {
+        tlsbFiles_->clear();
+        tlsbFiles_->addItems(c.files);
+    }
+}
+
 bool TLabelInfo::LoadLabel(const QuillApp &connection, const QString &path)
 try {
     // A long load shows which page it fills and lets the window repaint, but
@@ -166,40 +194,30 @@ try {
     showPage(0);
     QElapsedTimer clock;
     clock.start();
-    label_ = connection.OpenLabel(path);
-    if (!label_) {
-        showMessage(this, MessageKind::Plain,
-                    QStringLiteral("File \"%1\" cannot be opened!\r\n\r\n").arg(path) + connection.LastErrorText());
+    const OpenedLabel opened = openLabel(connection, path);
+    if (!opened) {
+        showMessage(this, MessageKind::Plain, opened.failure);
         return false;
     }
-    variables_ = label_.Variables();
-    objects_ = label_.Objects();
-    databases_ = label_.Databases();
-    functions_ = label_.Functions();
-    otherVariables_ = label_.OtherVariables();
+    handles_.FLabel = opened.label;
+    handles_ = LabelHandles::fromLabel(handles_.FLabel);
 
-    // The pages share what one of them read: the file name and unit from the
-    // Label Info page, the font names from the objects' walk.
-    LabelInfoTexts info;
-    LoadStatus::step(loadStep(path, "Label Info"));
-    labelInfoPage_->fill(label_, &info);
-    fileName_ = info.Name;
-    QStringList fontNames;
-    LoadStatus::step(loadStep(path, "Objects"));
-    objectsPage_->fill(label_, objects_, &fontNames, info.UnitCode);
-    LoadStatus::step(loadStep(path, "Variables"));
-    variablesPage_->fill(variables_, otherVariables_);
-    LoadStatus::step(loadStep(path, "Databases"));
-    databasesPage_->fill(databases_);
-    LoadStatus::step(loadStep(path, "Functions"));
-    functionsPage_->fill(functions_);
-    LoadStatus::step(loadStep(path, "Fonts"));
-    FillFonts(fontNames);
-    LoadStatus::step(loadStep(path, "Dependant Files"));
-    FillDependentFiles();
+    LabelContents contents;
+    std::optional<LabelPart> reading;
+    try {
+        readLabelContents(handles_, contents, [&](LabelPart part) {
+            reading = part;
+            LoadStatus::step(loadStep(path, labelPartName(part)));
+        });
+    } catch (...) {
+        if (reading)
+            showContents(std::move(contents), reading);
+        throw;
+    }
+    showContents(std::move(contents), std::nullopt);
 
     const qint64 t1 = clock.elapsed();
-    LoadStatus::step(loadStep(path, "Preview"));
+    LoadStatus::step(loadStep(path, QStringLiteral("Preview")));
     RefreshPreview();
     const qint64 t2 = clock.elapsed();
     labelInfoPage_->setOpenTime(QStringLiteral("%1 (%2)").arg(t1).arg(t2));
@@ -207,6 +225,11 @@ try {
     tlsbInfoType_->setCurrentRow(0);
     showPage(0);
     return true;
+} catch (const std::bad_alloc &) {
+    // Said as what it is, naming the label; what was read of it is gone again.
+    const LabelTooLargeError tooLarge(path);
+    previewFailure_ = QString::fromUtf8(tooLarge.what());
+    throw tooLarge;
 } catch (...) {
     // The caller reports it; a preview drawing in the page's first layout that
     // fails the same way (a designer that stopped) need not report it again.
@@ -216,25 +239,20 @@ try {
 
 void TLabelInfo::ReleaseLabel()
 {
-    objects_.release();
-    variables_.release();
-    otherVariables_.release();
-    databases_.release();
-    functions_.release();
-    label_.release();
+    handles_.release();
     previewTimer_->stop();
     previewDrawnSize_ = QSize();
 }
 
 void TLabelInfo::RefreshPreview()
 {
-    if (!label_)
+    if (!handles_.FLabel)
         return;
     const FileRemover temp{uniqueTempFileName(QStringLiteral("Img"), QStringLiteral(".bmp"))};
     // In device pixels, so that a scaled screen shows the designer's own pixels.
     const qreal ratio = imgLabelPreview_->devicePixelRatioF();
     const QSize size = previewPixelSize();
-    label_.ExportPreview(temp.path, size.width(), size.height());
+    handles_.FLabel.ExportPreview(temp.path, size.width(), size.height());
     if (!QFileInfo::exists(temp.path))
         return;
     QPixmap picture;
@@ -253,7 +271,7 @@ QSize TLabelInfo::previewPixelSize() const
 
 void TLabelInfo::refreshPreviewAfterResize()
 {
-    if (!label_ || loading_ || previewPixelSize() == previewDrawnSize_)
+    if (!handles_.FLabel || loading_ || previewPixelSize() == previewDrawnSize_)
         return;
     // The failure is reported once while the drawing keeps failing the same
     // way; the last picture drawn stays.
@@ -273,24 +291,10 @@ void TLabelInfo::RevealOpenTime()
     labelInfoPage_->revealOpenTime();
 }
 
-void TLabelInfo::FillFonts(const QStringList &fontNames)
-{
-    tlsbFonts_->clear();
-    tlsbFonts_->addItems(collectFonts(fontNames));
-}
-
-void TLabelInfo::FillDependentFiles()
-{
-    if (!label_)
-        return;
-    tlsbFiles_->clear();
-    tlsbFiles_->addItems(collectDependentFiles(label_));
-}
-
 bool TLabelInfo::eventFilter(QObject *watched, QEvent *event)
 {
     // During a load the preview is drawn once, at its end.
-    if (watched == imgLabelPreview_ && event->type() == QEvent::Resize && label_ && !loading_)
+    if (watched == imgLabelPreview_ && event->type() == QEvent::Resize && handles_.FLabel && !loading_)
         previewTimer_->start();
     return QWidget::eventFilter(watched, event);
 }

@@ -1,11 +1,15 @@
 #pragma once
 // One page of the main window: a label opened through the designer, its
-// information pages and its preview. The view holds the designer's handles
-// from a successful LoadLabel until ReleaseLabel or its destruction.
+// information pages and its preview. The view holds the label's handles from
+// a successful LoadLabel until ReleaseLabel or its destruction; its pages show
+// what readLabelContents read, nothing else.
 
 #include "automation/designer.h"
+#include "inspect/label_contents.h"
 
 #include <QSize>
+
+#include <optional>
 #include <QWidget>
 
 class QLabel;
@@ -35,7 +39,7 @@ public:
     void PrepareGrids();
     // Opens `path` through `connection` and fills every page. False (after the
     // failure message was shown) when the designer returned no label; a failed
-    // designer call while filling throws, pages filled so far stay.
+    // designer call while reading throws, and the pages read so far are shown.
     bool LoadLabel(const QuillApp &connection, const QString &path);
     void ReleaseLabel();
     void RefreshPreview();
@@ -46,12 +50,9 @@ public:
     // Ctrl+T: shows "Opened in:" with the open time for this page only.
     void RevealOpenTime();
 
-    const IQuillmark &FLabel() const { return label_; }
-    const IObjectList &FObjects() const { return objects_; }
-    const IVariableList &FVariables() const { return variables_; }
-    const IVariableList &FOtherVariables() const { return otherVariables_; }
-    const IDatabaseList &FDatabases() const { return databases_; }
-    const IFunctionList &FFunctions() const { return functions_; }
+    // The opened label, for the generators; empty after ReleaseLabel.
+    const LabelHandles &handles() const { return handles_; }
+    const IQuillmark &FLabel() const { return handles_.FLabel; }
     const QString &FFileName() const { return fileName_; }
 
     int currentPageIndex() const;
@@ -72,18 +73,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FillFonts(const QStringList &fontNames);
-    void FillDependentFiles();
+    // The parts read in whole, and the one whose reading failed (`failed`)
+    // with what was read of it; the parts after it are left as they were.
+    void showContents(LabelContents &&contents, std::optional<LabelPart> failed);
     void showPage(int index);
     void refreshPreviewAfterResize();
     QSize previewPixelSize() const;
 
-    IQuillmark label_;
-    IObjectList objects_;
-    IVariableList variables_;
-    IVariableList otherVariables_;
-    IDatabaseList databases_;
-    IFunctionList functions_;
+    LabelHandles handles_;
     QString fileName_;
     // The preview failure last reported, until a picture is drawn again.
     QString previewFailure_;

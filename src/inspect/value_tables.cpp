@@ -6,13 +6,6 @@
 namespace strovex {
 namespace {
 
-constexpr int kText = 301;
-constexpr int kGraphics = 303;
-constexpr int kBarcode = 304;
-constexpr int kParagraph = 309;
-constexpr int kRtf = 312;
-constexpr int kExternalFunction = 9;
-
 struct CodeText {
     int code;
     const char *text;
@@ -61,8 +54,10 @@ QString ObjectStatusText(int code)
 QString ObjectKindText(int code)
 {
     static const CodeText table[] = {
-        {301, "Text"},  {302, "Rectangle"}, {303, "Graphics"},  {304, "Barcode"}, {305, "Line"},
-        {306, "Inverse"}, {307, "OLE Object"}, {309, "Paragraph"}, {312, "RTF"},   {313, "Ellipse"},
+        {ObjectKind::Text, "Text"},         {ObjectKind::Rectangle, "Rectangle"}, {ObjectKind::Graphics, "Graphics"},
+        {ObjectKind::Barcode, "Barcode"},   {ObjectKind::Line, "Line"},           {ObjectKind::Inverse, "Inverse"},
+        {ObjectKind::OleObject, "OLE Object"}, {ObjectKind::Paragraph, "Paragraph"}, {ObjectKind::Rtf, "RTF"},
+        {ObjectKind::Ellipse, "Ellipse"},
     };
     return lookup(table, code);
 }
@@ -105,7 +100,7 @@ QString FunctionKindText(int kind, const QString &kindName)
         {7, "Date addition"},     {8, "Currency exchange"},
         {10, "SSCC"},
     };
-    if (kind == kExternalFunction)
+    if (kind == kExternalFunctionKind)
         return ExternalFunctionKindText(kindName);
     return lookup(table, kind);
 }
@@ -113,7 +108,7 @@ QString FunctionKindText(int kind, const QString &kindName)
 QString FunctionKindText(const IFunctionItem &function)
 {
     const int kind = function.Kind();
-    return FunctionKindText(kind, kind == kExternalFunction ? function.KindName() : QString());
+    return FunctionKindText(kind, kind == kExternalFunctionKind ? function.KindName() : QString());
 }
 
 ObjectMembers ReadObjectMembers(const IObjectItem &object)
@@ -126,8 +121,8 @@ ObjectMembers ReadObjectMembers(const IObjectItem &object, int kind)
     ObjectMembers m;
     m.Kind = kind;
     switch (kind) {
-    case kText:
-    case kParagraph:
+    case ObjectKind::Text:
+    case ObjectKind::Paragraph:
         m.Contents = object.Contents();
         m.FontSize = object.FontSize();
         m.Italic = object.Italic();
@@ -136,12 +131,12 @@ ObjectMembers ReadObjectMembers(const IObjectItem &object, int kind)
         m.Strikeout = object.Strikeout();
         m.FontName = object.FontName();
         break;
-    case kBarcode:
+    case ObjectKind::Barcode:
         m.Contents = object.Contents();
         m.FontName = object.FontName();
         break;
-    case kRtf:
-    case kGraphics:
+    case ObjectKind::Rtf:
+    case ObjectKind::Graphics:
         m.Contents = object.Contents();
         break;
     default:
@@ -153,11 +148,11 @@ ObjectMembers ReadObjectMembers(const IObjectItem &object, int kind)
 QString ObjectContentsText(const ObjectMembers &object)
 {
     switch (object.Kind) {
-    case kText:
-    case kBarcode:
+    case ObjectKind::Text:
+    case ObjectKind::Barcode:
         return object.Contents;
-    case kParagraph:
-    case kRtf: {
+    case ObjectKind::Paragraph:
+    case ObjectKind::Rtf: {
         QString head = object.Contents.left(50);
         // Never leave half of a surrogate pair at the cut.
         if (!head.isEmpty() && head.back().isHighSurrogate())
@@ -196,11 +191,11 @@ QString FontStyleText(bool italic, bool bold, bool underline, bool strikeout)
 QString ObjectFontText(const ObjectMembers &object)
 {
     const int kind = object.Kind;
-    if (kind != kText && kind != kParagraph)
+    if (kind != ObjectKind::Text && kind != ObjectKind::Paragraph)
         return {};
     const QString size = FontSizeText(object.FontSize);
     const QString style = FontStyleText(object.Italic, object.Bold, object.Underline, object.Strikeout);
-    const QString separator = kind == kText ? QStringLiteral("; ") : QStringLiteral(", ");
+    const QString separator = kind == ObjectKind::Text ? QStringLiteral("; ") : QStringLiteral(", ");
     QString result = object.FontName + separator + size;
     if (!style.isEmpty())
         result += separator + style;
@@ -210,13 +205,13 @@ QString ObjectFontText(const ObjectMembers &object)
 QString ObjectAdditionalInfo(const ObjectMembers &object)
 {
     switch (object.Kind) {
-    case kText:
-    case kParagraph:
-    case kRtf:
+    case ObjectKind::Text:
+    case ObjectKind::Paragraph:
+    case ObjectKind::Rtf:
         return ObjectFontText(object);
-    case kGraphics:
+    case ObjectKind::Graphics:
         return object.Contents;
-    case kBarcode:
+    case ObjectKind::Barcode:
         return object.FontName;
     default:
         return {};
@@ -225,7 +220,7 @@ QString ObjectAdditionalInfo(const ObjectMembers &object)
 
 QString ListedFontName(const ObjectMembers &object)
 {
-    return object.Kind == kText || object.Kind == kParagraph ? object.FontName : QString();
+    return object.Kind == ObjectKind::Text || object.Kind == ObjectKind::Paragraph ? object.FontName : QString();
 }
 
 QString JoinVariableNames(const IVariableList &list)

@@ -4,19 +4,6 @@
 
 namespace strovex {
 
-LabelHandles LabelHandles::fromLabel(const IQuillmark &label, const QString &labelFile)
-{
-    LabelHandles handles;
-    if (!labelFile.isEmpty())
-        handles.labelFiles = {labelFile};
-    handles.FLabel = label;
-    handles.FObjects = label.Objects();
-    handles.FVariables = label.Variables();
-    handles.FDatabases = label.Databases();
-    handles.FFunctions = label.Functions();
-    return handles;
-}
-
 void refuseLabelAsOutput(const QStringList &labelFiles, const QString &output)
 {
     for (const QString &label : labelFiles) {

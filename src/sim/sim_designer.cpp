@@ -15,7 +15,9 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <stdexcept>
 #include <thread>
 
@@ -360,15 +362,13 @@ Value jsonToValue(const QJsonValue &value)
 
 namespace {
 
-enum AppMember { Quit = 2, ErrorText = 10, ErrorDetail = 11, OpenLabel = 24, Initialize = 27, AutomationFlag = 32 };
-
 constexpr Member kAppMembers[] = {
-    {Quit, "Quit", kMethod},
-    {ErrorText, "ErrorText", kGet},
-    {ErrorDetail, "ErrorDetail", kGet},
-    {OpenLabel, "OpenLabel", kMethod},
-    {Initialize, "Initialize", kMethod},
-    {AutomationFlag, "AutomationFlag", kPut},
+    {dispid::App::Quit, "Quit", kMethod},
+    {dispid::App::ErrorText, "ErrorText", kGet},
+    {dispid::App::ErrorDetail, "ErrorDetail", kGet},
+    {dispid::App::OpenLabel, "OpenLabel", kMethod},
+    {dispid::App::Initialize, "Initialize", kMethod},
+    {dispid::App::AutomationFlag, "AutomationFlag", kPut},
 };
 
 const QString kCannotOpen = QStringLiteral("Cannot open label file");
@@ -383,18 +383,18 @@ protected:
     Value call(const Member &member, CallKind, std::span<const Value> args) override
     {
         switch (member.id) {
-        case Quit:
+        case dispid::App::Quit:
             ++g_quitCount;
             return std::monostate{};
-        case ErrorText:
+        case dispid::App::ErrorText:
             return textValue(app_->errorText);
-        case ErrorDetail:
+        case dispid::App::ErrorDetail:
             return textValue(app_->errorDetail);
-        case OpenLabel:
+        case dispid::App::OpenLabel:
             return open(argText(args, 0, "OpenLabel"));
-        case Initialize:
+        case dispid::App::Initialize:
             return std::monostate{};
-        case AutomationFlag:
+        case dispid::App::AutomationFlag:
             requireArgs(args, 1, "AutomationFlag");
             app_->automationFlag = valueToBool(args[0]);
             return std::monostate{};
@@ -430,6 +430,12 @@ private:
         if (read.outcome != LabelFileRead::Read)
             return refuse(read.reason);
         const QByteArray bytes = std::move(read.bytes);
+        // Qt's parser ends the process when memory runs out inside it (its
+        // allocations fail where nothing can catch them): ask for the few times
+        // the file's size that a parse takes first, and fail as an allocation
+        // does when that cannot be had. Untouched, the probe costs no memory.
+        if (!std::unique_ptr<char[]>(new (std::nothrow) char[std::size_t(bytes.size()) * 3 + 1]))
+            throw std::bad_alloc();
         QJsonParseError error;
         const QJsonDocument json = QJsonDocument::fromJson(bytes, &error);
         if (error.error != QJsonParseError::NoError)

@@ -27,8 +27,6 @@ const QLatin1String kDatabases("Databases");
 const QLatin1String kFunctions("Functions");
 const QLatin1String kSettings("Settings");
 
-constexpr int kGraphicsKind = 303;
-
 QString indexed(const QString &path, int index0)
 {
     return path + QLatin1Char('[') + QString::number(index0 + 1) + QLatin1Char(']');
@@ -92,13 +90,10 @@ VarRef resolveVariable(const Document &doc, const QString &name)
 
 // ---------------------------------------------------------------- variables
 
-enum VarMember { VarID = 1, VarName = 2, VarKind = 6, VarLength = 10, VarInputFormat = 22, VarDefaultValue = 26,
-                 VarPromptMode = 27, VarIsUsed = 41, VarPromptOrder = 50, VarMarked = 61 };
-
 constexpr Member kVarMembers[] = {
-    {VarID, "ID", kGet}, {VarName, "Name", kGet}, {VarKind, "Kind", kGet}, {VarLength, "Length", kGet | kPut},
-    {VarInputFormat, "InputFormat", kGet}, {VarDefaultValue, "DefaultValue", kGet}, {VarPromptMode, "PromptMode", kGet},
-    {VarIsUsed, "IsUsed", kGet}, {VarPromptOrder, "PromptOrder", kGet}, {VarMarked, "Marked", kGet},
+    {dispid::Var::ID, "ID", kGet}, {dispid::Var::Name, "Name", kGet}, {dispid::Var::Kind, "Kind", kGet}, {dispid::Var::Length, "Length", kGet | kPut},
+    {dispid::Var::InputFormat, "InputFormat", kGet}, {dispid::Var::DefaultValue, "DefaultValue", kGet}, {dispid::Var::PromptMode, "PromptMode", kGet},
+    {dispid::Var::IsUsed, "IsUsed", kGet}, {dispid::Var::PromptOrder, "PromptOrder", kGet}, {dispid::Var::Marked, "Marked", kGet},
 };
 
 class SimVariable final : public SimObject {
@@ -119,10 +114,10 @@ protected:
                                               : QJsonObject{{QStringLiteral("Name"), ref_.name}};
         const auto field = [&](const char *name) { return v.value(QLatin1String(name)); };
         switch (member.id) {
-        case VarID: return jsonInt(field("ID"));
-        case VarName: return textValue(jsonText(field("Name")));
-        case VarKind: return jsonInt(field("Kind"));
-        case VarLength:
+        case dispid::Var::ID: return jsonInt(field("ID"));
+        case dispid::Var::Name: return textValue(jsonText(field("Name")));
+        case dispid::Var::Kind: return jsonInt(field("Kind"));
+        case dispid::Var::Length:
             if (kind == CallKind::Put) {
                 const std::int32_t length = argInt(args, 0, "Length");
                 if (length < 1)
@@ -134,12 +129,12 @@ protected:
                 return std::monostate{};
             }
             return jsonInt(field("Length"));
-        case VarInputFormat: return jsonInt(field("InputFormat"));
-        case VarDefaultValue: return textValue(jsonText(field("DefaultValue")));
-        case VarPromptMode: return jsonInt(field("PromptMode"));
-        case VarIsUsed: return jsonBool(field("IsUsed"));
-        case VarPromptOrder: return jsonInt(field("PromptOrder"));
-        case VarMarked: return jsonBool(field("Marked"));
+        case dispid::Var::InputFormat: return jsonInt(field("InputFormat"));
+        case dispid::Var::DefaultValue: return textValue(jsonText(field("DefaultValue")));
+        case dispid::Var::PromptMode: return jsonInt(field("PromptMode"));
+        case dispid::Var::IsUsed: return jsonBool(field("IsUsed"));
+        case dispid::Var::PromptOrder: return jsonInt(field("PromptOrder"));
+        case dispid::Var::Marked: return jsonBool(field("Marked"));
         }
         return std::monostate{};
     }
@@ -150,16 +145,12 @@ private:
 
 // ---------------------------------------------------------------- objects
 
-enum ObjMember { ObjLeft = 2, ObjTop = 3, ObjName = 6, ObjKind = 7, ObjStatus = 9, ObjLocked = 13, ObjVariable = 17,
-                 ObjContents = 24, ObjFontName = 25, ObjItalic = 26, ObjBold = 27, ObjSetFileName = 29,
-                 ObjFontSize = 31, ObjUnderline = 45, ObjStrikeout = 46 };
-
 constexpr Member kObjMembers[] = {
-    {ObjLeft, "Left", kGet}, {ObjTop, "Top", kGet}, {ObjName, "Name", kGet}, {ObjKind, "Kind", kGet},
-    {ObjStatus, "Status", kGet}, {ObjLocked, "Locked", kGet}, {ObjVariable, "Variable", kGet},
-    {ObjContents, "Contents", kGet}, {ObjFontName, "FontName", kGet}, {ObjItalic, "Italic", kGet},
-    {ObjBold, "Bold", kGet}, {ObjSetFileName, "SetFileName", kMethod}, {ObjFontSize, "FontSize", kGet},
-    {ObjUnderline, "Underline", kGet}, {ObjStrikeout, "Strikeout", kGet},
+    {dispid::Object::Left, "Left", kGet}, {dispid::Object::Top, "Top", kGet}, {dispid::Object::Name, "Name", kGet}, {dispid::Object::Kind, "Kind", kGet},
+    {dispid::Object::Status, "Status", kGet}, {dispid::Object::Locked, "Locked", kGet}, {dispid::Object::Variable, "Variable", kGet},
+    {dispid::Object::Contents, "Contents", kGet}, {dispid::Object::FontName, "FontName", kGet}, {dispid::Object::Italic, "Italic", kGet},
+    {dispid::Object::Bold, "Bold", kGet}, {dispid::Object::SetFileName, "SetFileName", kMethod}, {dispid::Object::FontSize, "FontSize", kGet},
+    {dispid::Object::Underline, "Underline", kGet}, {dispid::Object::Strikeout, "Strikeout", kGet},
 };
 
 class SimObjectItem final : public SimObject {
@@ -177,29 +168,29 @@ protected:
         const QJsonObject o = doc_->entry(kObjects, index_);
         const auto field = [&](const char *name) { return o.value(QLatin1String(name)); };
         switch (member.id) {
-        case ObjLeft: return jsonInt(field("Left"));
-        case ObjTop: return jsonInt(field("Top"));
-        case ObjName: return textValue(jsonText(field("Name")));
-        case ObjKind: return jsonInt(field("Kind"));
-        case ObjStatus: return jsonInt(field("Status"));
-        case ObjLocked: return jsonBool(field("Locked"));
-        case ObjVariable: {
+        case dispid::Object::Left: return jsonInt(field("Left"));
+        case dispid::Object::Top: return jsonInt(field("Top"));
+        case dispid::Object::Name: return textValue(jsonText(field("Name")));
+        case dispid::Object::Kind: return jsonInt(field("Kind"));
+        case dispid::Object::Status: return jsonInt(field("Status"));
+        case dispid::Object::Locked: return jsonBool(field("Locked"));
+        case dispid::Object::Variable: {
             const QString name = jsonText(field("Variable"));
             if (name.isEmpty())
                 return std::monostate{};
             return DispatchRef(std::make_shared<SimVariable>(doc_, resolveVariable(*doc_, name)));
         }
-        case ObjContents: {
+        case dispid::Object::Contents: {
             const QString contents = jsonText(field("Contents"));
-            return textValue(jsonInt(field("Kind")) == kGraphicsKind ? doc_->resolvePath(contents) : contents);
+            return textValue(jsonInt(field("Kind")) == ObjectKind::Graphics ? doc_->resolvePath(contents) : contents);
         }
-        case ObjFontName: return textValue(jsonText(field("FontName")));
-        case ObjItalic: return jsonBool(field("Italic"));
-        case ObjBold: return jsonBool(field("Bold"));
-        case ObjSetFileName: return setFileName(o, argText(args, 0, "SetFileName"));
-        case ObjFontSize: return jsonInt(field("FontSize"));
-        case ObjUnderline: return jsonBool(field("Underline"));
-        case ObjStrikeout: return jsonBool(field("Strikeout"));
+        case dispid::Object::FontName: return textValue(jsonText(field("FontName")));
+        case dispid::Object::Italic: return jsonBool(field("Italic"));
+        case dispid::Object::Bold: return jsonBool(field("Bold"));
+        case dispid::Object::SetFileName: return setFileName(o, argText(args, 0, "SetFileName"));
+        case dispid::Object::FontSize: return jsonInt(field("FontSize"));
+        case dispid::Object::Underline: return jsonBool(field("Underline"));
+        case dispid::Object::Strikeout: return jsonBool(field("Strikeout"));
         }
         return std::monostate{};
     }
@@ -209,7 +200,7 @@ private:
     {
         app_->clearError();
         const QString name = jsonText(o.value(QLatin1String("Name")));
-        if (jsonInt(o.value(QLatin1String("Kind"))) != kGraphicsKind) {
+        if (jsonInt(o.value(QLatin1String("Kind"))) != ObjectKind::Graphics) {
             app_->setError(QStringLiteral("Cannot set picture file"),
                            QStringLiteral("Object \"%1\" is not a graphic.").arg(name));
             return std::int32_t(-1);
@@ -229,24 +220,17 @@ private:
 
 // ---------------------------------------------------------------- databases and functions
 
-enum DbMember { DbName = 2, DbDescription = 3, DbInputVariables = 6, DbOutputVariables = 7, DbIsUsed = 11,
-                DbDriverType = 12, DbTableName = 18, DbOrderField = 19, DbNavigation = 21, DbSQL = 23,
-                DbConnectionString = 24 };
-
 constexpr Member kDbMembers[] = {
-    {DbName, "Name", kGet}, {DbDescription, "Description", kGet}, {DbInputVariables, "InputVariables", kGet},
-    {DbOutputVariables, "OutputVariables", kGet}, {DbIsUsed, "IsUsed", kGet}, {DbDriverType, "DriverType", kGet},
-    {DbTableName, "TableName", kGet}, {DbOrderField, "OrderField", kGet}, {DbNavigation, "Navigation", kGet},
-    {DbSQL, "SQL", kGet}, {DbConnectionString, "ConnectionString", kGet},
+    {dispid::Database::Name, "Name", kGet}, {dispid::Database::Description, "Description", kGet}, {dispid::Database::InputVariables, "InputVariables", kGet},
+    {dispid::Database::OutputVariables, "OutputVariables", kGet}, {dispid::Database::IsUsed, "IsUsed", kGet}, {dispid::Database::DriverType, "DriverType", kGet},
+    {dispid::Database::TableName, "TableName", kGet}, {dispid::Database::OrderField, "OrderField", kGet}, {dispid::Database::Navigation, "Navigation", kGet},
+    {dispid::Database::SQL, "SQL", kGet}, {dispid::Database::ConnectionString, "ConnectionString", kGet},
 };
 
-enum FnMember { FnName = 2, FnDescription = 3, FnKind = 4, FnInputVariables = 6, FnOutputVariables = 7,
-                FnIsUsed = 11, FnScript = 12, FnKindName = 13 };
-
 constexpr Member kFnMembers[] = {
-    {FnName, "Name", kGet}, {FnDescription, "Description", kGet}, {FnKind, "Kind", kGet},
-    {FnInputVariables, "InputVariables", kGet}, {FnOutputVariables, "OutputVariables", kGet},
-    {FnIsUsed, "IsUsed", kGet}, {FnScript, "Script", kGet}, {FnKindName, "KindName", kGet},
+    {dispid::Function::Name, "Name", kGet}, {dispid::Function::Description, "Description", kGet}, {dispid::Function::Kind, "Kind", kGet},
+    {dispid::Function::InputVariables, "InputVariables", kGet}, {dispid::Function::OutputVariables, "OutputVariables", kGet},
+    {dispid::Function::IsUsed, "IsUsed", kGet}, {dispid::Function::Script, "Script", kGet}, {dispid::Function::KindName, "KindName", kGet},
 };
 
 DispatchRef makeNameList(std::shared_ptr<Document> doc, QString path, QStringList names);
@@ -266,22 +250,22 @@ protected:
         const QJsonObject d = doc_->entry(kDatabases, index_);
         const auto field = [&](const char *name) { return d.value(QLatin1String(name)); };
         switch (member.id) {
-        case DbName: return textValue(jsonText(field("Name")));
-        case DbDescription: return textValue(jsonText(field("Description")));
-        case DbInputVariables:
-        case DbOutputVariables: {
+        case dispid::Database::Name: return textValue(jsonText(field("Name")));
+        case dispid::Database::Description: return textValue(jsonText(field("Description")));
+        case dispid::Database::InputVariables:
+        case dispid::Database::OutputVariables: {
             QStringList names;
             for (const QJsonValue &v : field(member.name).toArray())
                 names << jsonText(v);
             return makeNameList(doc_, memberPath(member.name), names);
         }
-        case DbIsUsed: return jsonBool(field("IsUsed"));
-        case DbDriverType: return textValue(jsonText(field("DriverType")));
-        case DbTableName: return textValue(jsonText(field("TableName")));
-        case DbOrderField: return textValue(jsonText(field("OrderField")));
-        case DbNavigation: return jsonInt(field("Navigation"));
-        case DbSQL: return textValue(jsonText(field("SQL")));
-        case DbConnectionString: return textValue(jsonText(field("ConnectionString")));
+        case dispid::Database::IsUsed: return jsonBool(field("IsUsed"));
+        case dispid::Database::DriverType: return textValue(jsonText(field("DriverType")));
+        case dispid::Database::TableName: return textValue(jsonText(field("TableName")));
+        case dispid::Database::OrderField: return textValue(jsonText(field("OrderField")));
+        case dispid::Database::Navigation: return jsonInt(field("Navigation"));
+        case dispid::Database::SQL: return textValue(jsonText(field("SQL")));
+        case dispid::Database::ConnectionString: return textValue(jsonText(field("ConnectionString")));
         }
         return std::monostate{};
     }
@@ -305,19 +289,19 @@ protected:
         const QJsonObject f = doc_->entry(kFunctions, index_);
         const auto field = [&](const char *name) { return f.value(QLatin1String(name)); };
         switch (member.id) {
-        case FnName: return textValue(jsonText(field("Name")));
-        case FnDescription: return textValue(jsonText(field("Description")));
-        case FnKind: return jsonInt(field("Kind"));
-        case FnInputVariables:
-        case FnOutputVariables: {
+        case dispid::Function::Name: return textValue(jsonText(field("Name")));
+        case dispid::Function::Description: return textValue(jsonText(field("Description")));
+        case dispid::Function::Kind: return jsonInt(field("Kind"));
+        case dispid::Function::InputVariables:
+        case dispid::Function::OutputVariables: {
             QStringList names;
             for (const QJsonValue &v : field(member.name).toArray())
                 names << jsonText(v);
             return makeNameList(doc_, memberPath(member.name), names);
         }
-        case FnIsUsed: return jsonBool(field("IsUsed"));
-        case FnScript: return textValue(jsonText(field("Script")));
-        case FnKindName: return textValue(jsonText(field("KindName")));
+        case dispid::Function::IsUsed: return jsonBool(field("IsUsed"));
+        case dispid::Function::Script: return textValue(jsonText(field("Script")));
+        case dispid::Function::KindName: return textValue(jsonText(field("KindName")));
         }
         return std::monostate{};
     }
@@ -328,11 +312,9 @@ private:
 
 // ---------------------------------------------------------------- lists
 
-enum ListMember { ListCount = 1, ListItem = 2, ListFindByName = 3 };
-
-constexpr Member kListMembers[] = {{ListCount, "Count", kGet}, {ListItem, "Item", kMethod}};
+constexpr Member kListMembers[] = {{dispid::List::Count, "Count", kGet}, {dispid::List::Item, "Item", kMethod}};
 constexpr Member kVarListMembers[] = {
-    {ListCount, "Count", kGet}, {ListItem, "Item", kMethod}, {ListFindByName, "FindByName", kMethod}};
+    {dispid::List::Count, "Count", kGet}, {dispid::List::Item, "Item", kMethod}, {dispid::List::FindByName, "FindByName", kMethod}};
 
 // A list over one array of the document, or (for the variables of a database
 // or function) over a list of variable names.
@@ -359,7 +341,7 @@ protected:
 
     QString faultPath(const Member &member, CallKind kind, std::span<const Value> args) const override
     {
-        if (member.id == ListItem && !args.empty())
+        if (member.id == dispid::List::Item && !args.empty())
             return path_ + QLatin1Char('[') + argForPath(args[0]) + QLatin1Char(']');
         return SimObject::faultPath(member, kind, args);
     }
@@ -368,15 +350,15 @@ protected:
     {
         const int count = byName_ ? int(names_.size()) : arraySize(doc_->root, key_);
         switch (member.id) {
-        case ListCount:
+        case dispid::List::Count:
             return std::int32_t(count);
-        case ListItem: {
+        case dispid::List::Item: {
             const std::int32_t index = argInt(args, 0, "Item");
             if (index < 1 || index > count)
                 outOfRange(path_, index, count);
             return item(index - 1);
         }
-        case ListFindByName: {
+        case dispid::List::FindByName: {
             const QString name = argText(args, 0, "FindByName");
             const int i = findName(byName_ ? names_ : doc_->names(key_), name);
             if (i < 0)
@@ -413,11 +395,9 @@ DispatchRef makeNameList(std::shared_ptr<Document> doc, QString path, QStringLis
 
 // ---------------------------------------------------------------- settings
 
-enum SetMember { SetTitle = 1, SetUnit = 4, SetWidth = 13, SetLength = 14, SetColumnOffset = 17, SetRowOffset = 18 };
-
 constexpr Member kSettingsMembers[] = {
-    {SetTitle, "Title", kGet}, {SetUnit, "Unit", kGet}, {SetWidth, "Width", kGet},
-    {SetLength, "Length", kGet}, {SetColumnOffset, "ColumnOffset", kGet}, {SetRowOffset, "RowOffset", kGet},
+    {dispid::Settings::Title, "Title", kGet}, {dispid::Settings::Unit, "Unit", kGet}, {dispid::Settings::Width, "Width", kGet},
+    {dispid::Settings::Length, "Length", kGet}, {dispid::Settings::ColumnOffset, "ColumnOffset", kGet}, {dispid::Settings::RowOffset, "RowOffset", kGet},
 };
 
 class SimSettings final : public SimObject {
@@ -430,7 +410,7 @@ protected:
     Value call(const Member &member, CallKind, std::span<const Value>) override
     {
         const QJsonObject s = doc_->root.value(kSettings).toObject();
-        if (member.id == SetUnit)
+        if (member.id == dispid::Settings::Unit)
             return jsonInt(s.value(QLatin1String("Unit")));
         return textValue(jsonText(s.value(QLatin1String(member.name))));
     }
@@ -438,23 +418,17 @@ protected:
 
 // ---------------------------------------------------------------- the label
 
-enum LabelMember { LFileName = 1, LSave = 3, LObjects = 11, LVariables = 12, LFunctions = 13, LDatabases = 14,
-                   LPrinterName = 15, LOtherVariables = 17, LVersion = 34, LGetDependentFiles = 39, LSettings = 40,
-                   LGetPrinterSetting = 41, LPrinterPort = 43, LHorizontalResolution = 44, LVerticalResolution = 45,
-                   LGetSpeedUnit = 47, LExportPreview = 57, LGetDarknessValues = 61, LVariableMode = 76,
-                   LOriginalPrinter = 85, LFormName = 86 };
-
 constexpr Member kLabelMembers[] = {
-    {LFileName, "FileName", kGet}, {LSave, "Save", kMethod}, {LObjects, "Objects", kGet},
-    {LVariables, "Variables", kGet}, {LFunctions, "Functions", kGet}, {LDatabases, "Databases", kGet},
-    {LPrinterName, "PrinterName", kGet | kPut}, {LOtherVariables, "OtherVariables", kGet},
-    {LVersion, "Version", kGet}, {LGetDependentFiles, "GetDependentFiles", kMethod},
-    {LSettings, "Settings", kGet}, {LGetPrinterSetting, "GetPrinterSetting", kMethod},
-    {LPrinterPort, "PrinterPort", kGet}, {LHorizontalResolution, "HorizontalResolution", kGet},
-    {LVerticalResolution, "VerticalResolution", kGet}, {LGetSpeedUnit, "GetSpeedUnit", kMethod},
-    {LExportPreview, "ExportPreview", kMethod}, {LGetDarknessValues, "GetDarknessValues", kMethod},
-    {LVariableMode, "VariableMode", kGet}, {LOriginalPrinter, "OriginalPrinter", kGet},
-    {LFormName, "FormName", kGet},
+    {dispid::Label::FileName, "FileName", kGet}, {dispid::Label::Save, "Save", kMethod}, {dispid::Label::Objects, "Objects", kGet},
+    {dispid::Label::Variables, "Variables", kGet}, {dispid::Label::Functions, "Functions", kGet}, {dispid::Label::Databases, "Databases", kGet},
+    {dispid::Label::PrinterName, "PrinterName", kGet | kPut}, {dispid::Label::OtherVariables, "OtherVariables", kGet},
+    {dispid::Label::Version, "Version", kGet}, {dispid::Label::GetDependentFiles, "GetDependentFiles", kMethod},
+    {dispid::Label::Settings, "Settings", kGet}, {dispid::Label::GetPrinterSetting, "GetPrinterSetting", kMethod},
+    {dispid::Label::PrinterPort, "PrinterPort", kGet}, {dispid::Label::HorizontalResolution, "HorizontalResolution", kGet},
+    {dispid::Label::VerticalResolution, "VerticalResolution", kGet}, {dispid::Label::GetSpeedUnit, "GetSpeedUnit", kMethod},
+    {dispid::Label::ExportPreview, "ExportPreview", kMethod}, {dispid::Label::GetDarknessValues, "GetDarknessValues", kMethod},
+    {dispid::Label::VariableMode, "VariableMode", kGet}, {dispid::Label::OriginalPrinter, "OriginalPrinter", kGet},
+    {dispid::Label::FormName, "FormName", kGet},
 };
 
 // A label size text ("10", "4.00", "812") in the label's unit, in thousandths
@@ -496,23 +470,23 @@ protected:
         const QJsonObject &root = doc_->root;
         const auto text = [&](const char *name) { return textValue(jsonText(root.value(QLatin1String(name)))); };
         switch (member.id) {
-        case LFileName: return textValue(doc_->filePath);
-        case LSave: return save();
-        case LObjects: return list(kObjects);
-        case LVariables: return list(kVariables);
-        case LFunctions: return list(kFunctions);
-        case LDatabases: return list(kDatabases);
-        case LOtherVariables: return list(kOtherVariables);
-        case LPrinterName:
+        case dispid::Label::FileName: return textValue(doc_->filePath);
+        case dispid::Label::Save: return save();
+        case dispid::Label::Objects: return list(kObjects);
+        case dispid::Label::Variables: return list(kVariables);
+        case dispid::Label::Functions: return list(kFunctions);
+        case dispid::Label::Databases: return list(kDatabases);
+        case dispid::Label::OtherVariables: return list(kOtherVariables);
+        case dispid::Label::PrinterName:
             if (kind == CallKind::Put) {
                 doc_->root.insert(QStringLiteral("PrinterName"), argText(args, 0, "PrinterName"));
                 return std::monostate{};
             }
             return text("PrinterName");
-        case LVersion: return jsonInt(root.value(QLatin1String("Version")));
-        case LGetDependentFiles: return textValue(dependentFiles());
-        case LSettings: return DispatchRef(std::make_shared<SimSettings>(doc_));
-        case LGetPrinterSetting: {
+        case dispid::Label::Version: return jsonInt(root.value(QLatin1String("Version")));
+        case dispid::Label::GetDependentFiles: return textValue(dependentFiles());
+        case dispid::Label::Settings: return DispatchRef(std::make_shared<SimSettings>(doc_));
+        case dispid::Label::GetPrinterSetting: {
             const QString name = argText(args, 0, "GetPrinterSetting");
             const QJsonObject settings = root.value(QLatin1String("PrinterSettings")).toObject();
             const QJsonValue value = settings.value(name);
@@ -520,21 +494,21 @@ protected:
                 raise(QStringLiteral("The printer setting \"%1\" is not available.").arg(name));
             return textValue(jsonText(value));
         }
-        case LPrinterPort: return text("PrinterPort");
-        case LHorizontalResolution: return jsonInt(root.value(QLatin1String("HorizontalResolution")));
-        case LVerticalResolution: return jsonInt(root.value(QLatin1String("VerticalResolution")));
-        case LGetSpeedUnit:
+        case dispid::Label::PrinterPort: return text("PrinterPort");
+        case dispid::Label::HorizontalResolution: return jsonInt(root.value(QLatin1String("HorizontalResolution")));
+        case dispid::Label::VerticalResolution: return jsonInt(root.value(QLatin1String("VerticalResolution")));
+        case dispid::Label::GetSpeedUnit:
             argText(args, 0, "GetSpeedUnit");
             return text("SpeedUnit");
-        case LExportPreview:
+        case dispid::Label::ExportPreview:
             return exportPreview(argText(args, 0, "ExportPreview"), argInt(args, 1, "ExportPreview"),
                                  argInt(args, 2, "ExportPreview"));
-        case LGetDarknessValues:
+        case dispid::Label::GetDarknessValues:
             argText(args, 0, "GetDarknessValues");
             return text("DarknessValues");
-        case LVariableMode: return jsonInt(root.value(QLatin1String("VariableMode")));
-        case LOriginalPrinter: return text("OriginalPrinter");
-        case LFormName: return text("FormName");
+        case dispid::Label::VariableMode: return jsonInt(root.value(QLatin1String("VariableMode")));
+        case dispid::Label::OriginalPrinter: return text("OriginalPrinter");
+        case dispid::Label::FormName: return text("FormName");
         }
         return std::monostate{};
     }
@@ -550,7 +524,7 @@ private:
         QStringList files;
         for (const QJsonValue &v : doc_->root.value(kObjects).toArray()) {
             const QJsonObject o = v.toObject();
-            if (jsonInt(o.value(QLatin1String("Kind"))) != kGraphicsKind)
+            if (jsonInt(o.value(QLatin1String("Kind"))) != ObjectKind::Graphics)
                 continue;
             const QString path = jsonText(o.value(QLatin1String("Contents")));
             if (!path.isEmpty())
@@ -594,7 +568,7 @@ private:
             shape.width = jsonInt(o.value(QLatin1String("Width")));
             shape.height = jsonInt(o.value(QLatin1String("Height")));
             shape.fontSize = jsonInt(o.value(QLatin1String("FontSize")));
-            if (shape.kind != kGraphicsKind)
+            if (shape.kind != ObjectKind::Graphics)
                 shape.text = jsonText(o.value(QLatin1String("Contents")));
             page.shapes << shape;
         }

@@ -129,7 +129,7 @@ void runSetPaths(const QStringList &files, const QuillApp &app, const QString &o
         const int count = objects.Count();
         for (int i = 1; i <= count; ++i) {
             const IObjectItem object = objects.Item(i);
-            if (!object || object.Kind() != 303)
+            if (!object || object.Kind() != ObjectKind::Graphics)
                 continue;
             ++graphics;
             const QString picture = object.Contents();

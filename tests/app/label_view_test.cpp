@@ -18,6 +18,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <new>
 
 #include <gtest/gtest.h>
 
@@ -330,4 +331,19 @@ TEST_F(LabelViewTest, ALongLoadShowsWhichPageItFills)
     }
     for (const std::string &name : calls->repeated())
         ADD_FAILURE() << "read again: " << name;
+}
+
+// Memory running out while a label is opened or read is said as that, naming
+// the label, not as the bare "std::bad_alloc".
+TEST_F(LabelViewTest, ALabelTooLargeForTheMemoryIsNamed)
+{
+    struct OutOfMemory : Dispatch {
+        Value invoke(int, CallKind, std::span<const Value>) override { throw std::bad_alloc(); }
+    };
+    const QuillApp exhausted(std::make_shared<OutOfMemory>());
+    const QString path = fixture("box.lbl");
+    TLabelInfo view;
+    runGuarded(&view, [&] { view.LoadLabel(exhausted, path); });
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages.front(), QStringLiteral("File \"%1\" is too large for the memory available.").arg(path));
 }

@@ -412,7 +412,7 @@ public:
     }
     Value invoke(int dispId, CallKind kind, std::span<const Value> args) override
     {
-        if (depth_ == 1 && dispId == 3 && kind == CallKind::Method && onSave_)
+        if (depth_ == 1 && dispId == dispid::Label::Save && kind == CallKind::Method && onSave_)
             onSave_();
         Value result = inner_->invoke(dispId, kind, args);
         if (const auto *object = std::get_if<DispatchRef>(&result); object && *object)

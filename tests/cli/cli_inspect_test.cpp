@@ -118,6 +118,73 @@ TEST_F(CliTest, InfoJsonHoldsWhatTheLabelViewFillsForEverySample)
     EXPECT_EQ(shipping[QLatin1String("Variables")][0][QLatin1String("Name")].toString(), QStringLiteral("CompanyPrefix"));
 }
 
+// The layout scripts and diffs rely on, byte for byte: two spaces a level,
+// members in the pages' order, empty lists as [], and [] when no label opens.
+TEST_F(CliTest, InfoJsonKeepsItsLayout)
+{
+    const QString path = dir.write(QStringLiteral("tiny.lbl"), R"({"SimulatedLabel": 1,
+        "Settings": {"Title": "T", "Unit": 0, "Width": "10", "Length": "5"},
+        "Objects": [{"Name": "A", "Kind": 301, "Left": 100, "Top": 200, "Contents": "x", "FontName": "Serif", "FontSize": 100}],
+        "Variables": [{"ID": 1, "Name": "V", "Kind": 4, "Length": 3}]})");
+    const QString label = QStringLiteral(R"(  {
+    "Label Info": {
+      "Name": "%1",
+      "Title": "T",
+      "Author": "",
+      "Version": "0",
+      "Printer": "",
+      "Driver": "",
+      "Port": "",
+      "Original printer": "",
+      "Form": "",
+      "Length": "5 cm",
+      "Width": "10 cm",
+      "Speed": "",
+      "Darkness": "",
+      "Column offset": "cm",
+      "Row offset": "cm"
+    },
+    "Objects": [
+      {
+        "Name": "A",
+        "Type": "Text",
+        "Status": "OK",
+        "Contents": "x",
+        "Left": " 0.10 cm",
+        "Top": " 0.20 cm",
+        "Variable": "",
+        "Locked": "No",
+        "Additional Info": "Serif; 10 pt"
+      }
+    ],
+    "Variables": [
+      {
+        "Name": "V",
+        "Type": "Global Variable",
+        "Order": "N/A",
+        "Length": "3",
+        "Default Value": "",
+        "Format": "All characters",
+        "Is Used": "No",
+        "ID": "1"
+      }
+    ],
+    "Databases": [],
+    "Functions": [],
+    "Fonts": [
+      "Serif"
+    ],
+    "Dependant Files": []
+  })").arg(path);
+    const QString damaged = samplePath(QStringLiteral("damaged.lbl"));
+    const CliResult two = runCliCaptured({QStringLiteral("info"), QStringLiteral("--json"), path, damaged, path});
+    EXPECT_EQ(two.status, CliFileErrors);
+    EXPECT_EQ(two.out, QStringLiteral("[\n") + label + QStringLiteral(",\n") + label + QStringLiteral("\n]\n"));
+    const CliResult none = runCliCaptured({QStringLiteral("info"), QStringLiteral("--json"), damaged});
+    EXPECT_EQ(none.status, CliFileErrors);
+    EXPECT_EQ(none.out, QStringLiteral("[]\n"));
+}
+
 TEST_F(CliTest, InfoJsonKeepsAwkwardTextsExactly)
 {
     const QString path = dir.write(QStringLiteral("awkward.lbl"), kAwkwardTexts);

@@ -131,6 +131,47 @@ TEST(CliProcess, FailedWriteLeavesTheOldFileAndEndsWithAnError)
 }
 #endif
 
+// Address-space limits and a sanitizer's shadow memory do not mix.
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+// A label that does not fit in the memory there is: a message naming it, the
+// next label still shown, status 1 (not the bare "std::bad_alloc").
+TEST(CliProcess, InfoNamesALabelTooLargeForTheMemoryAvailable)
+{
+    TempDir dir;
+    QByteArray objects;
+    for (int i = 0; i < 60000; ++i) {
+        objects += (i ? ",\n" : "") + QStringLiteral(R"({"Name": "Object%1", "Kind": 301, "Left": %1, "Top": 20,
+            "Contents": "The contents of object %1, long enough to weigh", "FontName": "Font%2", "FontSize": 100})")
+                                           .arg(i)
+                                           .arg(i % 40)
+                                           .toUtf8();
+    }
+    const QString large = dir.write(QStringLiteral("large.lbl"), R"({"SimulatedLabel": 1, "Objects": [)" + objects + "]}");
+    const QString small = samplePath(QStringLiteral("asset_dots.lbl"));
+    const auto limitMemory = [] {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = 80u << 20;
+        ::setrlimit(RLIMIT_AS, &limit);
+    };
+    for (const bool json : {false, true}) {
+        SCOPED_TRACE(json ? "json" : "text");
+        QStringList args{QStringLiteral("info")};
+        if (json)
+            args << QStringLiteral("--json");
+        const ProcessResult result = runProgram(args + QStringList{large, small}, {}, limitMemory);
+        EXPECT_EQ(result.status, CliFileErrors) << result.err.toStdString();
+        EXPECT_EQ(result.err, QStringLiteral("File \"%1\" is too large for the memory available.\n").arg(large).toUtf8());
+        EXPECT_TRUE(result.out.contains(small.toUtf8())) << result.out.toStdString();
+        EXPECT_FALSE(result.out.contains("large.lbl"));
+    }
+    // Without the limit the same label is read whole.
+    const ProcessResult whole = runProgram({QStringLiteral("info"), QStringLiteral("--json"), large});
+    EXPECT_EQ(whole.status, CliOk) << whole.err.toStdString();
+    EXPECT_TRUE(whole.out.contains("Object59999"));
+}
+#endif
+
 TEST(CliProcess, WritersRefuseToWriteOverTheLabelTheyRead)
 {
     TempDir dir;

@@ -239,8 +239,8 @@ TEST_F(ViewSweeps, CommandFileAndGraphWriters)
         const TLabelInfo *view = page(label);
         ASSERT_NE(view, nullptr);
         { // the handles share the page's label: they go before the page closes
-            const LabelHandles handles{view->FLabel(), view->FVariables(), view->FObjects(), view->FFunctions(),
-                                       view->FDatabases(), {label}};
+            LabelHandles handles = view->handles();
+            handles.labelFiles = {label};
             const QString target = dir.file(QString::fromLatin1(generator.fileName));
             const QByteArray old = "the file written before\r\n";
             // The action with its save dialog answered by `target`.

@@ -29,7 +29,7 @@ inline Value number(int value) { return Value(std::int32_t(value)); }
 inline DispatchRef fakeList(std::vector<DispatchRef> items)
 {
     return std::make_shared<RecordingDispatch>([items = std::move(items)](const RecordedCall &call) -> Value {
-        if (call.dispId == 1)
+        if (call.dispId == dispid::List::Count)
             return Value(std::int32_t(items.size()));
         const int index = std::get<std::int32_t>(call.args.at(0));
         if (index < 1 || index > int(items.size()))

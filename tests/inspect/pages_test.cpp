@@ -1,6 +1,7 @@
 #include "inspect/code_view.h"
 #include "inspect/database_properties.h"
 #include "inspect/grid_pages.h"
+#include "inspect/label_contents.h"
 #include "inspect/label_info_page.h"
 #include "inspect/script_viewer.h"
 
@@ -63,6 +64,11 @@ private:
     int ticks_ = 0;
 };
 
+LabelContents contentsOf(const IQuillmark &label)
+{
+    return readLabelContents(LabelHandles::fromLabel(label));
+}
+
 template<class T>
 T *child(QWidget *parent, const char *name)
 {
@@ -107,7 +113,7 @@ TEST_F(Pages, LabelInfoShowsEveryFieldReadOnly)
 {
     LabelInfoPage page;
     const IQuillmark label = labels.open("label_info.lbl");
-    page.fill(label);
+    page.showTexts(contentsOf(label).info);
     EXPECT_EQ(child<QLineEdit>(&page, "tedtTitle")->text(), QStringLiteral("Pallet label"));
     EXPECT_EQ(child<QLineEdit>(&page, "tedtVersion")->text(), QStringLiteral("6"));
     EXPECT_EQ(child<QLineEdit>(&page, "tedtFormName")->text(), QStringLiteral("Label 100x50"));
@@ -125,7 +131,9 @@ TEST_F(Pages, LabelInfoKeepsWhatWasReadBeforeAFailure)
 {
     LabelInfoPage page;
     const IQuillmark label = labels.open("label_info.lbl", raising({{"Settings.Title", "Title not readable"}}));
-    EXPECT_THROW(page.fill(label), AutomationError);
+    LabelContents read;
+    EXPECT_THROW(readLabelContents(LabelHandles::fromLabel(label), read), AutomationError);
+    page.showTexts(read.info);
     EXPECT_EQ(child<QLineEdit>(&page, "tedtName")->text(), labels.lastPath());
     EXPECT_EQ(child<QLineEdit>(&page, "tedtPrinter")->text(), QString());
 }
@@ -156,7 +164,7 @@ TEST_F(Pages, ObjectsCaptionsAndColumns)
     page.show();
     EXPECT_EQ(page.caption()->objectName(), QStringLiteral("lblObjectInfo"));
     EXPECT_EQ(page.view()->objectName(), QStringLiteral("vstObjectInfo"));
-    page.fill(four, four.Objects());
+    page.showRows(contentsOf(four).objects);
     EXPECT_EQ(page.caption()->text(), QStringLiteral("Object information for 4 objects:"));
     EXPECT_EQ(columnTexts(page.model(), 0), (QStringList{QStringLiteral("Code"), QStringLiteral("Frame"),
                                                          QStringLiteral("Logo"), QStringLiteral("Title")}));
@@ -175,7 +183,7 @@ TEST_F(Pages, ObjectsCaptionsAndColumns)
     // while hidden is fitted when it is shown.
     ObjectsPage hidden;
     hidden.resize(1200, 400);
-    hidden.fill(four, four.Objects());
+    hidden.showRows(contentsOf(four).objects);
     hidden.show();
     expectFitted(hidden);
     EXPECT_EQ(page.view()->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -185,7 +193,7 @@ TEST_F(Pages, ObjectsCaptionsAndColumns)
     one.insert(QStringLiteral("Objects"), QJsonArray{one.value(QStringLiteral("Objects")).toArray().at(1)});
     const IQuillmark single = labels.open(one);
     ObjectsPage onePage;
-    onePage.fill(single, single.Objects());
+    onePage.showRows(contentsOf(single).objects);
     EXPECT_EQ(onePage.caption()->text(), QStringLiteral("Object information for 1 object:"));
 }
 
@@ -207,7 +215,7 @@ TEST_F(Pages, LongAndMultiLineValuesStayReadableWithoutPushingColumnsAway)
     ObjectsPage page;
     page.resize(1400, 400);
     page.show();
-    page.fill(label, label.Objects());
+    page.showRows(contentsOf(label).objects);
     const GridModel &model = page.model();
     const int contents = 3;
     ASSERT_EQ(model.headerData(contents, Qt::Horizontal).toString(), QStringLiteral("Contents"));
@@ -259,14 +267,16 @@ TEST_F(Pages, EmptyOrFailedFillKeepsCaptionAndWidths)
     const IQuillmark none = labels.open("objects.lbl", {{QStringLiteral("Objects"), QJsonArray()}});
     ObjectsPage page;
     const int contentsWidth = page.view()->columnWidth(3);
-    page.fill(none, none.Objects());
+    page.showRows(contentsOf(none).objects);
     EXPECT_EQ(page.caption()->text(), QStringLiteral("&Object information:"));
     EXPECT_EQ(page.view()->columnWidth(3), contentsWidth);
     EXPECT_EQ(contentsWidth, 75);
 
     const IQuillmark failing = labels.open("objects.lbl", raising({{"Objects[3].Name", "refused"}}));
     ObjectsPage failed;
-    EXPECT_THROW(failed.fill(failing, failing.Objects()), AutomationError);
+    LabelContents read;
+    EXPECT_THROW(readLabelContents(LabelHandles::fromLabel(failing), read), AutomationError);
+    failed.showRows(read.objects, false);
     EXPECT_EQ(failed.caption()->text(), QStringLiteral("&Object information:"));
     EXPECT_EQ(failed.model().rowCount(), 3); // two full rows and the one being read
 }
@@ -277,7 +287,7 @@ TEST_F(Pages, HeaderClicksSortAndShowTheGlyph)
     ObjectsPage page;
     page.resize(900, 400);
     page.show();
-    page.fill(label, label.Objects());
+    page.showRows(contentsOf(label).objects);
     QHeaderView *header = page.view()->header();
 
     clickHeader(page.view(), 0); // Name is the initial sort column: now descending
@@ -299,7 +309,7 @@ TEST_F(Pages, VariablesExportFromTheContextMenu)
 {
     const IQuillmark label = labels.open("variables.lbl");
     VariablesPage page;
-    page.fill(label.Variables(), label.OtherVariables());
+    page.showRows(contentsOf(label).variables);
     EXPECT_EQ(page.caption()->text(), QStringLiteral("Variable information for 4 variables:"));
     EXPECT_EQ(page.contextMenu()->objectName(), QStringLiteral("pmVariables"));
     QAction *exportAction = page.contextMenu()->findChild<QAction *>(QStringLiteral("mmiExportToFile"));
@@ -349,7 +359,7 @@ TEST_F(Pages, DatabaseDoubleClick)
 {
     const IQuillmark label = labels.open("databases_functions.lbl");
     DatabasesPage page;
-    page.fill(label.Databases());
+    page.showRows(contentsOf(label).databases);
     EXPECT_EQ(page.caption()->text(), QStringLiteral("Database information for 2 databases:"));
 
     {
@@ -420,7 +430,7 @@ TEST_F(Pages, FunctionDoubleClickOpensOnlyScripts)
 {
     const IQuillmark label = labels.open("databases_functions.lbl");
     FunctionsPage page;
-    page.fill(label.Functions());
+    page.showRows(contentsOf(label).functions);
     // Sorted by name: One, Prices, Total.
     ASSERT_EQ(columnTexts(page.model(), 0),
               (QStringList{QStringLiteral("One"), QStringLiteral("Prices"), QStringLiteral("Total")}));

@@ -26,18 +26,21 @@ void expectTable(QString (*function)(int), std::initializer_list<CodeCase> cases
 // the case leaves out with an empty value.
 ObjectMembers object(int kind, std::map<int, Value> members)
 {
-    members[7] = number(kind);
-    for (int text : {24, 25})
+    using namespace dispid;
+    members[Object::Kind] = number(kind);
+    for (int text : {Object::Contents, Object::FontName})
         members.try_emplace(text, Value(std::u16string()));
-    for (int flag : {26, 27, 45, 46})
+    for (int flag : {Object::Italic, Object::Bold, Object::Underline, Object::Strikeout})
         members.try_emplace(flag, Value(false));
-    members.try_emplace(31, number(0));
+    members.try_emplace(Object::FontSize, number(0));
     return ReadObjectMembers(IObjectItem(fakeObject(std::move(members))));
 }
 
 std::map<int, Value> font(const char16_t *name, int size, bool italic, bool bold, bool underline, bool strikeout)
 {
-    return {{25, text(name)}, {31, number(size)}, {26, Value(italic)}, {27, Value(bold)}, {45, Value(underline)}, {46, Value(strikeout)}};
+    using namespace dispid;
+    return {{Object::FontName, text(name)}, {Object::FontSize, number(size)}, {Object::Italic, Value(italic)},
+            {Object::Bold, Value(bold)}, {Object::Underline, Value(underline)}, {Object::Strikeout, Value(strikeout)}};
 }
 
 } // namespace
@@ -90,7 +93,7 @@ TEST(ValueTables, FunctionKinds)
         {1, u"QUILLScript", "Concatenate"}, // the identifier counts for kind 9 only
     };
     for (const auto &c : cases) {
-        const IFunctionItem function(fakeObject({{4, number(c.kind)}, {13, text(c.kindName)}}));
+        const IFunctionItem function(fakeObject({{dispid::Function::Kind, number(c.kind)}, {dispid::Function::KindName, text(c.kindName)}}));
         EXPECT_EQ(FunctionKindText(function), QString::fromLatin1(c.text)) << c.kind;
     }
 }
@@ -98,8 +101,8 @@ TEST(ValueTables, FunctionKinds)
 TEST(ValueTables, FunctionKindReadsKindNameOnlyForExternalKinds)
 {
     // KindName is not available: kinds other than 9 must not ask for it.
-    EXPECT_EQ(FunctionKindText(IFunctionItem(fakeObject({{4, number(1)}}))), QStringLiteral("Concatenate"));
-    EXPECT_THROW(FunctionKindText(IFunctionItem(fakeObject({{4, number(9)}}))), AutomationError);
+    EXPECT_EQ(FunctionKindText(IFunctionItem(fakeObject({{dispid::Function::Kind, number(1)}}))), QStringLiteral("Concatenate"));
+    EXPECT_THROW(FunctionKindText(IFunctionItem(fakeObject({{dispid::Function::Kind, number(kExternalFunctionKind)}}))), AutomationError);
 }
 
 TEST(ValueTables, ContentsText)
@@ -154,7 +157,7 @@ TEST(ValueTables, AdditionalInfo)
 
 TEST(ValueTables, JoinVariableNames)
 {
-    auto var = [](const char16_t *name) { return fakeObject({{2, text(name)}}); };
+    auto var = [](const char16_t *name) { return fakeObject({{dispid::Var::Name, text(name)}}); };
     EXPECT_EQ(JoinVariableNames(IVariableList()), QString());
     EXPECT_EQ(JoinVariableNames(IVariableList(fakeList({}))), QString());
     EXPECT_EQ(JoinVariableNames(IVariableList(fakeList({var(u"A")}))), QStringLiteral("\"A\""));
@@ -169,24 +172,27 @@ TEST(ValueTables, JoinVariableNames)
 // Kind first, then only what the kind shows, each member once.
 TEST(ValueTables, ObjectMembersReadOncePerKind)
 {
+    using namespace dispid;
+    const std::vector<int> textReads{Object::Kind,   Object::Contents,  Object::FontSize,  Object::Italic,
+                                     Object::Bold,   Object::Underline, Object::Strikeout, Object::FontName};
     const struct {
         int kind;
         std::vector<int> reads;
     } cases[] = {
-        {301, {7, 24, 31, 26, 27, 45, 46, 25}}, // text: contents, size, styles, font name
-        {309, {7, 24, 31, 26, 27, 45, 46, 25}}, // paragraph: the same
-        {304, {7, 24, 25}},                     // barcode: contents, font name
-        {312, {7, 24}},                         // RTF: contents
-        {303, {7, 24}},                         // graphics: the picture path
-        {302, {7}},                             // rectangle: nothing more
-        {0, {7}},
+        {ObjectKind::Text, textReads},                                            // contents, size, styles, font name
+        {ObjectKind::Paragraph, textReads},                                       // the same
+        {ObjectKind::Barcode, {Object::Kind, Object::Contents, Object::FontName}}, // contents, font name
+        {ObjectKind::Rtf, {Object::Kind, Object::Contents}},                      // contents
+        {ObjectKind::Graphics, {Object::Kind, Object::Contents}},                 // the picture path
+        {ObjectKind::Rectangle, {Object::Kind}},                                  // nothing more
+        {0, {Object::Kind}},
     };
     for (const auto &c : cases) {
         auto recorder = std::make_shared<test::RecordingDispatch>([&c](const test::RecordedCall &call) -> Value {
             switch (call.dispId) {
-            case 7: return number(c.kind);
-            case 24: case 25: return text(u"x");
-            case 31: return number(100);
+            case Object::Kind: return number(c.kind);
+            case Object::Contents: case Object::FontName: return text(u"x");
+            case Object::FontSize: return number(100);
             default: return Value(false);
             }
         });

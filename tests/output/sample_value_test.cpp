@@ -16,9 +16,9 @@ IVar variableWith(int length, const QString &defaultValue, int inputFormat)
 {
     auto dispatch = std::make_shared<test::RecordingDispatch>([=](const test::RecordedCall &call) -> Value {
         switch (call.dispId) {
-        case 10: return std::int32_t(length);
-        case 26: return toU16(defaultValue);
-        case 22: return std::int32_t(inputFormat);
+        case dispid::Var::Length: return std::int32_t(length);
+        case dispid::Var::DefaultValue: return toU16(defaultValue);
+        case dispid::Var::InputFormat: return std::int32_t(inputFormat);
         default: throw AutomationError(u"unexpected member");
         }
     });
@@ -96,7 +96,7 @@ TEST(MakeSampleValue, ConsecutiveSamplesDiffer)
 TEST(MakeSampleValue, DesignerErrorPassesOn)
 {
     auto dispatch = std::make_shared<test::RecordingDispatch>([](const test::RecordedCall &call) -> Value {
-        if (call.dispId == 26)
+        if (call.dispId == dispid::Var::DefaultValue)
             throw AutomationError(u"Default value unavailable");
         return std::int32_t(5);
     });

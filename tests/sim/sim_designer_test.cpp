@@ -558,16 +558,16 @@ TEST_F(Sim, RefusesUnknownMembersWrongCallKindsAndIndexesOutOfRange)
     const std::int32_t indexes[] = {0, 5, -1};
     for (std::int32_t index : indexes) {
         const Value arg(index);
-        EXPECT_THROW(objects->invoke(2, CallKind::Method, std::span<const Value>(&arg, 1)), AutomationError) << index;
+        EXPECT_THROW(objects->invoke(dispid::List::Item, CallKind::Method, std::span<const Value>(&arg, 1)), AutomationError) << index;
     }
     const Value text(std::u16string(u"x"));
-    EXPECT_THROW(objects->invoke(2, CallKind::Method, {}), AutomationError);                          // no index
-    EXPECT_THROW(objects->invoke(2, CallKind::Method, std::span<const Value>(&text, 1)), AutomationError); // not a number
-    EXPECT_THROW(objects->invoke(3, CallKind::Method, std::span<const Value>(&text, 1)), AutomationError); // FindByName is for variables
+    EXPECT_THROW(objects->invoke(dispid::List::Item, CallKind::Method, {}), AutomationError);                          // no index
+    EXPECT_THROW(objects->invoke(dispid::List::Item, CallKind::Method, std::span<const Value>(&text, 1)), AutomationError); // not a number
+    EXPECT_THROW(objects->invoke(dispid::List::FindByName, CallKind::Method, std::span<const Value>(&text, 1)), AutomationError); // FindByName is for variables
     EXPECT_THROW(objects->invoke(99, CallKind::Get, {}), AutomationError);
-    EXPECT_THROW(label.ref()->invoke(1, CallKind::Put, std::span<const Value>(&text, 1)), AutomationError); // FileName is read-only
-    EXPECT_THROW(label.ref()->invoke(34, CallKind::Method, {}), AutomationError);
-    EXPECT_THROW(app.ref()->invoke(10, CallKind::Put, std::span<const Value>(&text, 1)), AutomationError);
+    EXPECT_THROW(label.ref()->invoke(dispid::Label::FileName, CallKind::Put, std::span<const Value>(&text, 1)), AutomationError); // FileName is read-only
+    EXPECT_THROW(label.ref()->invoke(dispid::Label::Version, CallKind::Method, {}), AutomationError);
+    EXPECT_THROW(app.ref()->invoke(dispid::App::ErrorText, CallKind::Put, std::span<const Value>(&text, 1)), AutomationError);
     EXPECT_THROW(label.Variables().Item(3), AutomationError);
     EXPECT_EQ(label.Functions().Item(1).InputVariables().Item(1).Name(), QStringLiteral("Article"));
     EXPECT_THROW(label.Functions().Item(1).OutputVariables().Item(1), AutomationError);
@@ -600,7 +600,7 @@ TEST_F(Sim, FailCallAndStopAfterKnobs)
                                  QStringLiteral("raised: The designer does not "), QStringLiteral("raised: The designer does not ")}));
     // A stopped designer refuses every object, the application included.
     EXPECT_THROW(app.ErrorText(), AutomationError);
-    EXPECT_THROW(sim::createApplication()->invoke(10, CallKind::Get, {}), AutomationError);
+    EXPECT_THROW(sim::createApplication()->invoke(dispid::App::ErrorText, CallKind::Get, {}), AutomationError);
 
     sim::setKnobs({});
     EXPECT_EQ(label.PrinterPort(), QStringLiteral("USB001:"));
