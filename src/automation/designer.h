@@ -179,6 +179,11 @@ public:
     QString FormName() const { return getText(86); }
 };
 
+// A file name as the designer is given it: absolute, clean and in the
+// platform's own spelling. The designer is a process of its own with a current
+// folder of its own, so a relative name would reach another file or none.
+QString designerPath(const QString &path);
+
 // quillApp: the designer's application object.
 class QuillApp : public DesignerObject {
 public:
@@ -186,7 +191,10 @@ public:
     void Quit() const { call(2); }
     QString ErrorText() const { return getText(10); }
     QString ErrorDetail() const { return getText(11); }
-    IQuillmark OpenLabel(const QString &path) const { return IQuillmark(valueToObject(call(24, {Value(toU16(path))}))); }
+    IQuillmark OpenLabel(const QString &path) const
+    {
+        return IQuillmark(valueToObject(call(24, {Value(toU16(designerPath(path)))})));
+    }
     void Initialize() const { call(27); }
     void SetAutomationFlag(bool on) const { put(32, Value(on)); }
     // ErrorText, then CR LF and ErrorDetail when that is non-empty too.
