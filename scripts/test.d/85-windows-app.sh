@@ -299,13 +299,43 @@ PERL
     echo "Windows programs: another program's registration is never replaced nor removed"
     local foreign='{0F0F0F0F-0000-4000-8000-00000000F00D}' reg_out reg_status=0
     timeout 60 wine reg add 'HKCR\Quillmark5.Application\CLSID' /ve /d "$foreign" /f >/dev/null 2>&1
-    reg_out=$(cd "$WIN_APP_BUILD" && timeout 120 wine regsvr32 /n /i:5 strovexsim.dll 2>&1) || reg_status=$?
+    reg_out=$(cd "$WIN_APP_BUILD" && timeout 120 wine regsvr32 /s /n /i:5 strovexsim.dll 2>&1) || reg_status=$?
     (cd "$WIN_APP_BUILD" && timeout 120 wine regsvr32 /u /s strovexsim.dll) >/dev/null 2>&1
     if [ "$reg_status" -eq 0 ] \
         || [[ "$reg_out" != *'"Quillmark5.Application" is registered to another program; its registration was left as it is.'* ]] \
         || ! timeout 60 wine reg query 'HKCR\Quillmark5.Application\CLSID' 2>/dev/null | grep -q -F "$foreign" \
         || timeout 60 wine reg query 'HKCR\Quillmark6.Application' >/dev/null 2>&1; then
         echo "Windows programs: registration over another program's identifier: status $reg_status, said: $reg_out" >&2
+        failures=$((failures + 1))
+    fi
+    wineserver -k >/dev/null 2>&1 || true
+
+    echo "Windows programs: as a Windows user meets them (console text, absolute paths, manifest)"
+    local tool
+    for tool in "$app_exe" "$cli_exe"; do
+        if ! wrestool -x --type=24 --name=1 "$tool" 2>/dev/null | grep -q '<longPathAware[^>]*>true<'; then
+            echo "Windows programs: $(basename "$tool") carries no application manifest with longPathAware" >&2
+            failures=$((failures + 1))
+        fi
+    done
+    # A console gets UTF-16 through WriteConsoleW: from a terminal, Wine's
+    # console hands it on as UTF-8, where UTF-8 bytes written to the console
+    # would have gone through its code page (437) and come out garbled.
+    local console_out="$proof/console-info.txt"
+    (cd "$proof/win" && timeout 120 script -qec "wine '$cli_exe' info samples/international.lbl" /dev/null) \
+        >"$console_out" 2>&1 </dev/null || true
+    if ! grep -q 'Tiskalnik Čž – skladišče' "$console_out"; then
+        echo "Windows programs: text outside ASCII reached the console garbled:" >&2
+        grep -a 'Printer:' "$console_out" | head -n 2 >&2
+        failures=$((failures + 1))
+    fi
+    # The designer is given absolute, native paths, whatever the current folder.
+    rm -f "$proof/calls-win.log"
+    (cd "$proof/win/out" && STROVEX_SIM_LOG="$(wine_path "$proof/calls-win.log")" timeout 120 wine "$cli_exe" \
+        info ../samples/shipping_sscc.lbl) >/dev/null 2>&1 || true
+    if ! grep -q -F "OpenLabel	method	\"$(wine_path "$proof/win/samples/shipping_sscc.lbl")\"" "$proof/calls-win.log"; then
+        echo "Windows programs: the designer was not given the absolute native path:" >&2
+        grep OpenLabel "$proof/calls-win.log" >&2
         failures=$((failures + 1))
     fi
     wineserver -k >/dev/null 2>&1 || true

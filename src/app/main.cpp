@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/exit_after_first_paint.h"
 #include "app/main_window.h"
+#include "platform/qt_dialog_memory.h"
 #include "platform/platform_info.h"
 #include "sim/sim_designer.h"
 #include "ui/error_boundary.h"
@@ -58,6 +59,8 @@ int main(int argc, char **argv)
     }
     strovex::setDesignerResolver(designer.resolver);
 
+    // Declared before the window: it looks at the dialogs' memory after every dialog has gone.
+    const strovex::QtDialogMemory dialogMemory;
     strovex::TfrmMain window;
     window.setStartupFiles(commandLine.files);
     // For the start-up benchmark only.

@@ -1,5 +1,7 @@
 #include "automation/designer.h"
 
+#include <QDir>
+
 namespace strovex {
 
 QString toQString(std::u16string_view text)
@@ -141,6 +143,13 @@ QString QuillApp::LastErrorText() const
         return text;
     const QString detail = ErrorDetail();
     return detail.isEmpty() ? text : text + QStringLiteral("\r\n") + detail;
+}
+
+QString designerPath(const QString &path)
+{
+    if (path.isEmpty())
+        return path;
+    return QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
 }
 
 } // namespace strovex

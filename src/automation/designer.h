@@ -181,6 +181,11 @@ public:
     QString FormName() const { return getText(dispid::Label::FormName); }
 };
 
+// A file name as the designer is given it: absolute, clean and in the
+// platform's own spelling. The designer is a process of its own with a current
+// folder of its own, so a relative name would reach another file or none.
+QString designerPath(const QString &path);
+
 // quillApp: the designer's application object.
 class QuillApp : public DesignerObject {
 public:
@@ -188,7 +193,7 @@ public:
     void Quit() const { call(dispid::App::Quit); }
     QString ErrorText() const { return getText(dispid::App::ErrorText); }
     QString ErrorDetail() const { return getText(dispid::App::ErrorDetail); }
-    IQuillmark OpenLabel(const QString &path) const { return IQuillmark(valueToObject(call(dispid::App::OpenLabel, {Value(toU16(path))}))); }
+    IQuillmark OpenLabel(const QString &path) const { return IQuillmark(valueToObject(call(dispid::App::OpenLabel, {Value(toU16(designerPath(path)))}))); }
     void Initialize() const { call(dispid::App::Initialize); }
     void SetAutomationFlag(bool on) const { put(dispid::App::AutomationFlag, Value(on)); }
     // ErrorText, then CR LF and ErrorDetail when that is non-empty too.

@@ -42,9 +42,14 @@ public:
             const qint64 leftMs = clock_.elapsed() * (total - index) / index;
             line += QStringLiteral("  %1 left").arg(durationText(leftMs));
         }
-        // Carriage return, then erase to the end of the line.
-        err_ << '\r' << line << "\x1b[K";
+        // Back to the line's start, then spaces over what the last line left
+        // beyond this one: no escape codes, which a Windows console prints raw.
+        const qsizetype shorter = width_ - line.size();
+        err_ << '\r' << line;
+        if (shorter > 0)
+            err_ << QString(shorter, u' ') << '\r' << line;
         err_.flush();
+        width_ = line.size();
         shown_ = true;
     }
 
@@ -52,8 +57,9 @@ public:
     {
         if (!shown_)
             return;
-        err_ << "\r\x1b[K";
+        err_ << '\r' << QString(width_, u' ') << '\r';
         err_.flush();
+        width_ = 0;
         shown_ = false;
     }
 
@@ -71,6 +77,7 @@ private:
     QTextStream &err_;
     bool enabled_;
     bool shown_ = false;
+    qsizetype width_ = 0;
     QElapsedTimer clock_;
 };
 

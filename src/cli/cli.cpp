@@ -143,6 +143,7 @@ QString programHelp()
         "  --designer auto  connect to the installed designer (the default)\n"
         "  --designer none  use no designer: commands that need one end with status 3\n"
         "  --help           this text; COMMAND --help shows the command's own\n"
+        "  --version        the program's version\n"
         "\n"
         "Exit status: 0 all done; 1 the run finished and at least one file reported an\n"
         "error; 2 a usage or input error; 3 no designer, or a designer call failed\n"
@@ -325,6 +326,11 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const Cl
             const QString &arg = args[i];
             if (isHelp(arg)) {
                 out << programHelp();
+                out.flush();
+                return CliOk;
+            }
+            if (arg == u"--version") {
+                out << QStringLiteral("%1 %2\n").arg(kProgram, versionText(productVersion(), buildNumber()));
                 out.flush();
                 return CliOk;
             }

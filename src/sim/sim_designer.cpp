@@ -415,7 +415,8 @@ private:
         if (path.trimmed().isEmpty())
             return refuse(QStringLiteral("No file name was given."));
         const QFileInfo info(path);
-        const QString absolute = info.absoluteFilePath();
+        // Named as the platform spells paths, as a designer reports them.
+        const QString absolute = QDir::toNativeSeparators(info.absoluteFilePath());
         if (!info.exists())
             return refuse(QStringLiteral("The file \"%1\" does not exist.").arg(absolute));
         if (info.isDir())

@@ -303,4 +303,26 @@ RegistrationResult unregisterServer(HKEY classesRoot, const ServerClass &serverC
     return {};
 }
 
+bool silentCommandLine(std::u16string_view commandLine)
+{
+    bool quoted = false;
+    std::u16string word;
+    const auto isSilence = [](const std::u16string &w) {
+        return w.size() == 2 && (w[0] == u'/' || w[0] == u'-') && (w[1] == u's' || w[1] == u'S');
+    };
+    for (const char16_t c : commandLine) {
+        if (c == u'"') {
+            quoted = !quoted;
+            word += c;
+        } else if (!quoted && (c == u' ' || c == u'\t')) {
+            if (isSilence(word))
+                return true;
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    return isSilence(word);
+}
+
 } // namespace strovex::simcom

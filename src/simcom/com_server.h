@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include <windows.h>
 #include <oleauto.h>
@@ -50,5 +51,10 @@ RegistrationResult registerServer(HKEY classesRoot, const ServerClass &serverCla
 // Removes the class key and the program identifier, the latter only while it
 // still names this class. Nothing to remove is success.
 RegistrationResult unregisterServer(HKEY classesRoot, const ServerClass &serverClass);
+
+// Whether a regsvr32 command line asks for silence ("/s" or "-s", any case, as
+// a word of its own outside quotes): then the server's refusal shows no box
+// of its own either.
+bool silentCommandLine(std::u16string_view commandLine);
 
 } // namespace strovex::simcom

@@ -51,8 +51,8 @@ DispatchRef createApplication()
     return sim::createApplication();
 }
 
-// regsvr32 shows only a code; the reason goes to the console it runs in and to
-// the debugger.
+// regsvr32 shows only a code: the reason goes to the debugger, to a console
+// where there is one, and into a box of our own unless regsvr32 was told /s.
 void tell(const std::u16string &message)
 {
     const std::wstring line = win::toWide(u"strovexsim: " + message + u"\r\n");
@@ -64,6 +64,10 @@ void tell(const std::u16string &message)
             const std::string utf8 = toUtf8(win::fromWide(line));
             WriteFile(err, utf8.data(), DWORD(utf8.size()), &written, nullptr);
         }
+    }
+    if (!simcom::silentCommandLine(win::fromWide(GetCommandLineW()))) {
+        const std::wstring text = win::toWide(message);
+        MessageBoxW(nullptr, text.c_str(), L"strovexsim.dll", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "automation/designer.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 using namespace strovex;
@@ -37,4 +39,24 @@ TEST(ValueConversion, Utf8RoundTripKeepsSurrogatePairsAndReplacesBrokenInput)
     EXPECT_EQ(fromUtf8(toUtf8(text)), text);
     EXPECT_EQ(fromUtf8("\xC3"), std::u16string(u"\uFFFD"));
     EXPECT_EQ(toUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+TEST(DesignerPath, TheDesignerIsGivenAbsoluteCleanNativeNames)
+{
+    const QString here = QDir::currentPath();
+    struct Case {
+        QString given;
+        QString expected; // in '/' spelling
+    };
+    for (const Case &c : {
+             Case{QStringLiteral("a.lbl"), here + QStringLiteral("/a.lbl")},
+             Case{QStringLiteral("sub/./x/../b.lbl"), here + QStringLiteral("/sub/b.lbl")},
+             Case{here + QStringLiteral("//c.lbl"), here + QStringLiteral("/c.lbl")},
+             Case{QString(), QString()},
+         }) {
+        EXPECT_EQ(designerPath(c.given), QDir::toNativeSeparators(QDir::cleanPath(c.expected))) << c.given.toStdString();
+    }
+#ifdef Q_OS_WIN
+    EXPECT_EQ(designerPath(QStringLiteral("C:/labels/a.lbl")), QStringLiteral("C:\\labels\\a.lbl"));
+#endif
 }

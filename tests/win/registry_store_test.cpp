@@ -197,3 +197,35 @@ TEST_F(RegistryStoreTest, FailedWriteNamesTheValue)
 
 } // namespace
 } // namespace strovex::win
+
+namespace strovex::win {
+
+TEST_F(RegistryStoreTest, EmptyKeysGoUpToTheStopButNoKeyThatHoldsAnything)
+{
+    const auto exists = [](const std::u16string &key) {
+        HKEY handle = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, toWide(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+            return false;
+        RegCloseKey(handle);
+        return true;
+    };
+    const std::u16string kept = path + u"\\Kept";
+    const std::u16string deep = path + u"\\Empty\\Deeper";
+    ASSERT_NE(store.openKey(kept, true), nullptr);
+    ASSERT_NE(store.openKey(deep, true), nullptr);
+
+    // Empty\Deeper and Empty go; `path` still holds Kept and stays.
+    removeEmptyKeys(deep, u"Software");
+    EXPECT_FALSE(exists(path + u"\\Empty"));
+    EXPECT_TRUE(exists(kept));
+
+    // A value keeps its key; the stop is never removed.
+    setRaw(L"Value", REG_SZ, L"x", 4);
+    removeEmptyKeys(kept, path);
+    EXPECT_FALSE(exists(kept));
+    EXPECT_TRUE(exists(path));
+    removeEmptyKeys(path + u"\\Missing", u"Software");
+    EXPECT_TRUE(exists(path));
+}
+
+} // namespace strovex::win

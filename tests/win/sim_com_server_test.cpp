@@ -203,3 +203,24 @@ TEST_F(Registration, NeverReplacesOrRemovesAnotherProgramsIdentifier)
 
 } // namespace
 } // namespace strovex::simcom
+
+TEST(SimComServer, RegistrationIsSilentOnlyWhenToldSo)
+{
+    struct Case {
+        std::u16string_view commandLine;
+        bool silent;
+    };
+    int index = 0;
+    for (const Case &c : {
+             Case{u"regsvr32 /s strovexsim.dll", true},
+             Case{u"regsvr32.exe -S /n /i:user strovexsim.dll", true},
+             Case{u"\"C:\\Windows\\regsvr32.exe\" strovexsim.dll /s", true},
+             Case{u"regsvr32 strovexsim.dll", false},
+             Case{u"regsvr32 /u strovexsim.dll", false},
+             Case{u"regsvr32 \"C:\\odd /s folder\\strovexsim.dll\"", false},
+             Case{u"regsvr32 /sx strovexsim.dll", false},
+         }) {
+        EXPECT_EQ(simcom::silentCommandLine(c.commandLine), c.silent) << "case " << index;
+        ++index;
+    }
+}

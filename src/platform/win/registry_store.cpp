@@ -136,4 +136,27 @@ std::unique_ptr<SettingsKey> RegistryStore::openKey(const std::u16string &path, 
     return std::make_unique<RegistryKey>(key);
 }
 
+void removeEmptyKeys(const std::u16string &path, const std::u16string &stopAt)
+{
+    std::u16string current = path;
+    while (current.size() > stopAt.size() && current.compare(0, stopAt.size(), stopAt) == 0) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, toWide(current).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return;
+        DWORD subkeys = 0;
+        DWORD values = 0;
+        const LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                                                nullptr, nullptr, nullptr, nullptr);
+        RegCloseKey(key);
+        if (status != ERROR_SUCCESS || subkeys != 0 || values != 0)
+            return;
+        if (RegDeleteKeyW(HKEY_CURRENT_USER, toWide(current).c_str()) != ERROR_SUCCESS)
+            return;
+        const size_t slash = current.rfind(u'\\');
+        if (slash == std::u16string::npos)
+            return;
+        current.resize(slash);
+    }
+}
+
 } // namespace strovex::win

@@ -17,4 +17,9 @@ public:
     std::unique_ptr<SettingsKey> openKey(const std::u16string &path, bool create) override;
 };
 
+// Removes HKEY_CURRENT_USER\<path> if it holds no value and no subkey, then
+// each parent in turn while it is left so, stopping below `stopAt` (a prefix
+// of `path`, never removed). A key that holds anything, or is missing, ends it.
+void removeEmptyKeys(const std::u16string &path, const std::u16string &stopAt);
+
 } // namespace strovex::win
