@@ -16,12 +16,19 @@ class QTreeView;
 
 namespace strovex {
 
+class CutTextToolTips;
+
 class GridPage : public QWidget {
     Q_OBJECT
 public:
     QLabel *caption() const { return caption_; }
     QTreeView *view() const { return view_; }
     GridModel *gridModel() const { return model_; }
+    // "Copy" (Ctrl+C) and "Copy all"; a page adds its own actions below them.
+    QMenu *contextMenu() const { return menu_; }
+    // Puts the selected rows, or all of them, on the clipboard as
+    // tab-separated text with the column titles.
+    void copyRows(bool all);
 
     // Widens or narrows every column to its longest text as drawn (title
     // included), never below the column's minimum width, never beyond half
@@ -56,6 +63,8 @@ protected:
         applyCaption(caption(count));
     }
 
+    void showColumnLines();
+
 private:
     void applyCaption(const QString &text);
     // A page filled while hidden is fitted when first shown: a load fills
@@ -67,6 +76,8 @@ private:
     QLabel *caption_;
     QTreeView *view_;
     GridModel *model_;
+    CutTextToolTips *delegate_ = nullptr;
+    QMenu *menu_ = nullptr;
     std::vector<int> fitted_;  // per column, as measured; 0: not fitted (or since resized by the user)
     std::vector<int> applied_; // per column, the width last set from fitted_
 };
@@ -90,15 +101,11 @@ public:
     // FillVariables: throws AutomationError when a designer call fails.
     void fill(const IVariableList &variables, const IVariableList &otherVariables);
     VariableGridModel &model() const { return static_cast<VariableGridModel &>(*gridModel()); }
-    QMenu *contextMenu() const { return menu_; }
 
     // Asks for a file name and writes the export; errors are reported to the user.
     void mmiExportToFileClick();
     // Writes the rows in display order to `path`; throws FileError.
     void exportToFile(const QString &path) const;
-
-private:
-    QMenu *menu_;
 };
 
 class DatabasesPage : public GridPage {
