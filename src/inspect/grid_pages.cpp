@@ -273,11 +273,18 @@ void GridPage::applyFittedWidths()
 
 bool GridPage::eventFilter(QObject *watched, QEvent *event)
 {
-    // Before the view's own copy, which takes the current cell only.
-    if (watched == view_ && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
-        copyRows(false);
-        return true;
+    if (watched == view_ && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // Before the view's own copy, which takes the current cell only.
+        if (key->matches(QKeySequence::Copy)) {
+            copyRows(false);
+            return true;
+        }
+        // Enter opens what a double-click opens, where a page opens anything.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier
+            && openFocusedRow()) {
+            return true;
+        }
     }
     if (watched == view_->viewport() && event->type() == QEvent::Resize) {
         QHeaderView *header = view_->header();
@@ -351,6 +358,12 @@ void DatabasesPage::fill(const IDatabaseList &databases)
     showFill(model(), DatabasesCaption, [&](auto &rows) { FillDatabaseRows(databases, rows); });
 }
 
+bool DatabasesPage::openFocusedRow()
+{
+    runGuarded(this, [this] { vstDatabasesDblClick(); });
+    return true;
+}
+
 void DatabasesPage::vstDatabasesDblClick()
 {
     const QModelIndex focused = view()->currentIndex();
@@ -371,6 +384,12 @@ FunctionsPage::FunctionsPage(QWidget *parent)
 void FunctionsPage::fill(const IFunctionList &functions)
 {
     showFill(model(), FunctionsCaption, [&](auto &rows) { FillFunctionRows(functions, rows); });
+}
+
+bool FunctionsPage::openFocusedRow()
+{
+    runGuarded(this, [this] { vstFunctionsDblClick(); });
+    return true;
 }
 
 void FunctionsPage::vstFunctionsDblClick()

@@ -64,6 +64,8 @@ protected:
     }
 
     void showColumnLines();
+    // What Enter on a row does; false where the page opens nothing.
+    virtual bool openFocusedRow() { return false; }
 
 private:
     void applyCaption(const QString &text);
@@ -118,6 +120,9 @@ public:
     // Opens the properties of the focused row; nothing without one.
     void vstDatabasesDblClick();
 
+protected:
+    bool openFocusedRow() override;
+
 };
 
 class FunctionsPage : public GridPage {
@@ -129,6 +134,9 @@ public:
     FunctionGridModel &model() const { return static_cast<FunctionGridModel &>(*gridModel()); }
     // Opens the script viewer for the focused row when it is a script function.
     void vstFunctionsDblClick();
+
+protected:
+    bool openFocusedRow() override;
 
 };
 

@@ -385,6 +385,15 @@ TEST_F(Pages, DatabaseDoubleClick)
     });
     page.vstDatabasesDblClick();
     EXPECT_TRUE(probe.seen());
+
+    // Enter on the row opens the same.
+    bool opened = false;
+    ModalProbe byEnter([&](QWidget *modal) {
+        opened = qobject_cast<TfrmDatabaseProperties *>(modal) != nullptr;
+        static_cast<QDialog *>(modal)->reject();
+    });
+    QTest::keyClick(page.view(), Qt::Key_Return);
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(Pages, DatabasePropertiesCloseOnEnter)

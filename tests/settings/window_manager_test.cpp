@@ -4,11 +4,10 @@
 
 #include "memory_store.h"
 
-#include "app/app_fixture.h"
+#include "stored_bounds_fixture.h"
+
 #include "platform/platform_info.h"
-#include "platform/settings_store_file.h"
 #include "sim/sim_designer.h"
-#include "support/temp_dir.h"
 #include "support/window_manager_display.h"
 
 #include <QApplication>
@@ -33,7 +32,7 @@ void PrintTo(const QRect &r, std::ostream *out)
 
 namespace {
 
-const std::u16string kMainKey = u"Software\\Orvandel\\Strovexia\\2.0\\MainFormSettings";
+const std::u16string kMainKey = kMainFormKey;
 
 struct Bounds {
     int left, top, width, height;
@@ -58,19 +57,8 @@ QRect frameOf(const QWidget &w)
     return w.windowHandle()->frameGeometry();
 }
 
-class WindowManagerTest : public AppTest {
+class WindowManagerTest : public StoredBoundsTest {
 protected:
-    void SetUp() override
-    {
-        AppTest::SetUp();
-        setSettingsStore(store);
-    }
-    void TearDown() override
-    {
-        AppTest::TearDown();
-        setSettingsStore(nullptr);
-    }
-
     void write(const Bounds &b)
     {
         auto key = store->openKey(kMainKey, true);
@@ -96,10 +84,6 @@ protected:
             << "framed at " << testing::PrintToString(framed(w) ? frameOf(w) : QRect());
         return w;
     }
-
-    TempDir dir;
-    QString file = dir.file(QStringLiteral("Strovex/settings.json"));
-    std::shared_ptr<FileSettingsStore> store = std::make_shared<FileSettingsStore>(file);
 };
 
 TEST_F(WindowManagerTest, StartExitStartKeepsTheFrameWhereItWas)
