@@ -11,6 +11,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -30,18 +31,13 @@ public:
 
 } // namespace
 
-int main(int argc, char **argv)
+// Help, the version and a usage fault are answered here, before the
+// application connects to a display: over SSH there may be none.
+static std::optional<int> answerWithoutWindow(const strovex::CommandLine &commandLine)
 {
-    StrovexApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Strovex"));
-    QApplication::setApplicationVersion(QStringLiteral(STROVEX_VERSION));
-
-    QApplication::setWindowIcon(strovex::strovexIcon());
-
-    const strovex::CommandLine commandLine = strovex::parseCommandLine(QApplication::arguments().mid(1), QDir::currentPath());
     switch (commandLine.action) {
     case strovex::CommandLine::Action::Open:
-        break;
+        return std::nullopt;
     case strovex::CommandLine::Action::Help:
     case strovex::CommandLine::Action::Version:
         std::fputs(commandLine.text.toLocal8Bit().constData(), stdout);
@@ -50,6 +46,29 @@ int main(int argc, char **argv)
         std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
         return 2;
     }
+    return std::nullopt;
+}
+
+int main(int argc, char **argv)
+{
+    // The options are plain ASCII, so the local 8-bit arguments decide them;
+    // the file names come from the application's own list below, which keeps
+    // every character on Windows.
+    QStringList localArgs;
+    for (int i = 1; i < argc; ++i)
+        localArgs << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<int> status = answerWithoutWindow(strovex::parseCommandLine(localArgs, QDir::currentPath())))
+        return *status;
+
+    StrovexApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Strovex"));
+    QApplication::setApplicationVersion(QStringLiteral(STROVEX_VERSION));
+
+    QApplication::setWindowIcon(strovex::strovexIcon());
+
+    const strovex::CommandLine commandLine = strovex::parseCommandLine(QApplication::arguments().mid(1), QDir::currentPath());
+    if (const std::optional<int> status = answerWithoutWindow(commandLine))
+        return *status;
 
     const strovex::sim::ProgramDesigner designer = strovex::sim::programDesigner();
     if (!designer.resolver) {

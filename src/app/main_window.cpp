@@ -14,6 +14,7 @@
 #include "tools/set_printer_dialog.h"
 #include "tools/set_variable_dialog.h"
 #include "ui/error_boundary.h"
+#include "ui/save_dialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,6 +31,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 namespace strovex {
 namespace {
@@ -56,7 +58,7 @@ LabelHandles handlesOf(const TLabelInfo &view, const QTabWidget &pages)
 QString runOwnSaveDialog(QFileDialog *dialog, const SaveDialogRequest &request)
 {
     dialog->setNameFilters(request.filters);
-    dialog->setDefaultSuffix(request.defaultSuffix);
+    addSuffixOfSelectedType(*dialog, request.defaultSuffix);
     dialog->selectFile(request.proposedName);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
@@ -183,15 +185,39 @@ void TfrmMain::updateActions()
         a->setEnabled(any);
 }
 
+// The stored bounds go on before the native window exists: a position given
+// then is the frame's, which the window manager honours when it frames the
+// window. Given afterwards it is the contents', and under a window manager the
+// frame would stand its title bar's height higher on every start.
+void TfrmMain::setVisible(bool visible)
+{
+    if (visible && !shown_) {
+        shown_ = true;
+        applyStoredBounds();
+    }
+    QMainWindow::setVisible(visible);
+}
+
 void TfrmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (shown_)
+    if (formShown_)
         return;
-    shown_ = true;
-    applyStoredBounds();
+    formShown_ = true;
     // After the window is on screen, as a first showing would.
     QTimer::singleShot(0, this, [this] { runGuarded(this, [this] { FormShow(); }); });
+}
+
+void TfrmMain::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    fitFrame();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    fitFrame();
 }
 
 static QList<QRect> availableScreenAreas()
@@ -206,29 +232,45 @@ static QList<QRect> availableScreenAreas()
     return areas;
 }
 
+// The frame as the window system knows it now; QWidget's own frame geometry
+// catches up only when the window next moves or is resized. A hidden window
+// may have no frame there any more: then the last one the widget saw.
+static QMargins frameMarginsOf(const QWidget &window)
+{
+    const QMargins now = window.windowHandle() ? window.windowHandle()->frameMargins() : QMargins();
+    if (!now.isNull())
+        return now;
+    const QRect frame = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(), frame.bottom() - inner.bottom()};
+}
+
 // Width and Height are the outer size, frame included, and Left and Top the
-// frame's corner. Where the frame is not known yet (some window systems add it
-// after the first showing) the size is corrected once it is: fitFrame().
+// frame's corner. The frame is not known before the window manager has framed
+// the window: the contents get the whole outer size until then, and fitFrame()
+// takes the frame off once it is known (never where there is no frame).
 void TfrmMain::applyStoredBounds()
 {
     const TMainFormSettings &s = *settings_;
     const QRect outer = fitWindowBounds(QRect(s.Left, s.Top, s.Width, s.Height), availableScreenAreas());
     outerSize_ = outer.size();
-    fitFrame();
+    resize(outerSize_);
     move(outer.topLeft());
     if (s.IsMaximized)
         setWindowState(windowState() | Qt::WindowMaximized);
+    fitFrame();
 }
 
 void TfrmMain::fitFrame()
 {
-    if (isMaximized() || isFullScreen() || outerSize_.isEmpty())
+    if (outerSize_.isEmpty() || isMaximized() || isFullScreen())
         return;
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (frame == frameUsed_ && size() == outerSize_ - frame)
+    const QMargins margins = frameMarginsOf(*this);
+    if (margins.isNull())
         return;
-    frameUsed_ = frame;
-    resize(outerSize_ - frame);
+    const QSize inner = outerSize_ - QSize(margins.left() + margins.right(), margins.top() + margins.bottom());
+    outerSize_ = QSize();
+    resize(inner);
 }
 
 // A maximized window leaves its maximized size; a minimized one its size
@@ -238,12 +280,10 @@ void TfrmMain::storeBounds()
     if (!shown_)
         return; // it never got its stored bounds: keep them as they were
     TMainFormSettings &s = *settings_;
-    QRect bounds = frameGeometry();
-    if (isMinimized() && !isMaximized()) {
-        const QSize frame = frameGeometry().size() - geometry().size();
-        const QPoint frameOffset = geometry().topLeft() - pos();
-        bounds = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size() + frame);
-    }
+    const QMargins margins = frameMarginsOf(*this);
+    QRect bounds = geometry().marginsAdded(margins);
+    if (isMinimized() && !isMaximized())
+        bounds = normalGeometry().marginsAdded(margins);
     s.Width = bounds.width();
     s.Height = bounds.height();
     s.Left = bounds.left();
@@ -253,8 +293,6 @@ void TfrmMain::storeBounds()
 
 void TfrmMain::FormShow()
 {
-    fitFrame(); // the frame is known by now
-    outerSize_ = QSize();
     vstSearchResults_->hide();
     if (!session_.connect(*resolver_)) {
         showMessage(this, MessageKind::Error, DesignerSession::noDesignerText());

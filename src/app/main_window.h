@@ -51,8 +51,12 @@ public:
     using TextInput = std::function<std::optional<QString>(QWidget *parent, const QString &caption, const QString &prompt)>;
     void setTextInput(TextInput input);
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -81,10 +85,10 @@ private:
 
     ProgIdResolver *resolver_;
     DesignerSession session_;
-    bool shown_ = false;
+    bool shown_ = false;     // the stored bounds are applied
+    bool formShown_ = false; // the first showing's work is started
     bool closed_ = false;
     QSize outerSize_; // the stored outer size, until the frame is known
-    QSize frameUsed_;
     QStringList startupFiles_;
     QString lastCommandFileName_; // SaveDialog proposes the name last chosen in it
     SettingsPtr<TMainFormSettings> settings_; // loaded at creation, saved at destruction

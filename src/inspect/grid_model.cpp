@@ -53,6 +53,35 @@ QString GridModel::displayText(int displayRow, int column) const
     return replaceLineBreaks(cellText(displayRow, column), kLineBreakMark);
 }
 
+static QString tabSeparatedCell(const QString &value)
+{
+    const bool quoted = value.startsWith(u'"') || value.contains(u'\t') || value.contains(u'\n') || value.contains(u'\r');
+    if (!quoted)
+        return value;
+    QString escaped = value;
+    return u'"' + escaped.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+}
+
+QString GridModel::tabSeparatedText(std::vector<int> displayRows) const
+{
+    std::sort(displayRows.begin(), displayRows.end());
+    displayRows.erase(std::unique(displayRows.begin(), displayRows.end()), displayRows.end());
+    QStringList cells;
+    QString text;
+    for (const ColumnInfo &column : columns_)
+        cells << tabSeparatedCell(column.title);
+    text += cells.join(u'\t') + u'\n';
+    for (const int row : displayRows) {
+        if (row < 0 || row >= int(order_.size()))
+            continue;
+        cells.clear();
+        for (int c = 0; c < int(columns_.size()); ++c)
+            cells << tabSeparatedCell(cellText(row, c));
+        text += cells.join(u'\t') + u'\n';
+    }
+    return text;
+}
+
 // The tooltip holds the whole value, line breaks included; the view shows it
 // only where the cell cuts the text.
 QVariant GridModel::data(const QModelIndex &index, int role) const

@@ -46,6 +46,11 @@ public:
     QString cellText(int displayRow, int column) const;
     // What the cell draws: the value on one line, its line breaks marked.
     QString displayText(int displayRow, int column) const;
+    // The column titles, then the rows at the display positions given (in
+    // display order, positions outside the grid left out), as tab-separated
+    // lines: what spreadsheets take from the clipboard. A value holding a tab,
+    // a line break or a leading double quote is quoted, its quotes doubled.
+    QString tabSeparatedText(std::vector<int> displayRows) const;
     // Position of the displayed row among the rows as they were added.
     int storageIndex(int displayRow) const { return order_.at(std::size_t(displayRow)); }
 

@@ -6,11 +6,16 @@
 #include "inspect/variables_export.h"
 #include "ui/error_boundary.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
@@ -19,15 +24,31 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 namespace strovex {
-namespace {
 
 // The tooltip holds the cell's whole value; shown only where the cell cuts it.
+// Every grid draws its rows with this delegate and the style's own colours,
+// so a selected row reads as the palette (light, dark or high contrast) says;
+// a style sheet on one view used to repaint its selection unreadably.
 class CutTextToolTips : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool columnLines = false; // a thin line right of every cell
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!columnLines)
+            return;
+        painter->save();
+        painter->setPen(option.palette.color(QPalette::Midlight));
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->restore();
+    }
 
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override
@@ -52,8 +73,6 @@ public:
     }
 };
 
-} // namespace
-
 GridPage::GridPage(const char *pageName, const char *captionName, const char *captionText, const char *viewName,
                    GridModel *model, QWidget *parent)
     : QWidget(parent), caption_(new QLabel(QString::fromUtf8(captionText), this)), view_(new QTreeView(this)),
@@ -70,7 +89,7 @@ GridPage::GridPage(const char *pageName, const char *captionName, const char *ca
     view_->setUniformRowHeights(true);
     view_->setAllColumnsShowFocus(true);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     // The model owns the sort rule; the header only reports clicks and shows the glyph.
@@ -90,12 +109,50 @@ GridPage::GridPage(const char *pageName, const char *captionName, const char *ca
     }
     connect(header, &QHeaderView::sectionResized, this, &GridPage::keepMinimumWidth);
 
-    view_->setItemDelegate(new CutTextToolTips(view_));
+    delegate_ = new CutTextToolTips(view_);
+    view_->setItemDelegate(delegate_);
     view_->viewport()->installEventFilter(this);
+    view_->installEventFilter(this);
+
+    // Ctrl+A selects every row (the view's own); Ctrl+C and the menu copy rows
+    // with the column titles, as spreadsheets take them.
+    auto *copy = new QAction(QStringLiteral("Copy"), this);
+    copy->setObjectName(QStringLiteral("actGridCopy"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, [this] { copyRows(false); });
+    auto *copyAll = new QAction(QStringLiteral("Copy all"), this);
+    copyAll->setObjectName(QStringLiteral("actGridCopyAll"));
+    connect(copyAll, &QAction::triggered, this, [this] { copyRows(true); });
+    view_->addAction(copy);
+    menu_ = new QMenu(this);
+    menu_->addAction(copy);
+    menu_->addAction(copyAll);
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { menu_->popup(view_->viewport()->mapToGlobal(pos)); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(caption_);
     layout->addWidget(view_, 1);
+}
+
+void GridPage::copyRows(bool all)
+{
+    std::vector<int> rows;
+    if (all) {
+        rows.resize(std::size_t(model_->rowCount()));
+        std::iota(rows.begin(), rows.end(), 0);
+    } else {
+        for (const QModelIndex &index : view_->selectionModel()->selectedRows())
+            rows.push_back(index.row());
+    }
+    QGuiApplication::clipboard()->setText(model_->tabSeparatedText(std::move(rows)));
+}
+
+void GridPage::showColumnLines()
+{
+    delegate_->columnLines = true;
 }
 
 void GridPage::keepMinimumWidth(int column, int, int newSize)
@@ -216,6 +273,19 @@ void GridPage::applyFittedWidths()
 
 bool GridPage::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == view_ && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // Before the view's own copy, which takes the current cell only.
+        if (key->matches(QKeySequence::Copy)) {
+            copyRows(false);
+            return true;
+        }
+        // Enter opens what a double-click opens, where a page opens anything.
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier
+            && openFocusedRow()) {
+            return true;
+        }
+    }
     if (watched == view_->viewport() && event->type() == QEvent::Resize) {
         QHeaderView *header = view_->header();
         for (int c = 0; c < int(applied_.size()) && c < header->count(); ++c) {
@@ -240,18 +310,14 @@ void ObjectsPage::showRows(std::vector<TObjectRow> rows, bool complete)
 
 VariablesPage::VariablesPage(QWidget *parent)
     : GridPage("ttbsVariableInfo", "lblVarInfo", "&Variable information:", "vstVariables",
-               createVariableGridModel().release(), parent),
-      menu_(new QMenu(this))
+               createVariableGridModel().release(), parent)
 {
-    menu_->setObjectName(QStringLiteral("pmVariables"));
-    QAction *exportAction = menu_->addAction(QStringLiteral("Export information to file"));
+    contextMenu()->setObjectName(QStringLiteral("pmVariables"));
+    contextMenu()->addSeparator();
+    QAction *exportAction = contextMenu()->addAction(QStringLiteral("Export information to file"));
     exportAction->setObjectName(QStringLiteral("mmiExportToFile"));
     connect(exportAction, &QAction::triggered, this, &VariablesPage::mmiExportToFileClick);
-    view()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { menu_->popup(view()->viewport()->mapToGlobal(pos)); });
-    // Vertical lines between the columns.
-    view()->setStyleSheet(QStringLiteral("QTreeView#vstVariables::item { border-right: 1px solid palette(midlight); }"));
+    showColumnLines();
 }
 
 void VariablesPage::showRows(std::vector<TVariableRow> rows, bool complete)
@@ -290,6 +356,12 @@ void DatabasesPage::showRows(std::vector<TDatabaseRow> rows, bool complete)
     showRowsOf(model(), DatabasesCaption, std::move(rows), complete);
 }
 
+bool DatabasesPage::openFocusedRow()
+{
+    runGuarded(this, [this] { vstDatabasesDblClick(); });
+    return true;
+}
+
 void DatabasesPage::vstDatabasesDblClick()
 {
     const QModelIndex focused = view()->currentIndex();
@@ -310,6 +382,12 @@ FunctionsPage::FunctionsPage(QWidget *parent)
 void FunctionsPage::showRows(std::vector<TFunctionRow> rows, bool complete)
 {
     showRowsOf(model(), FunctionsCaption, std::move(rows), complete);
+}
+
+bool FunctionsPage::openFocusedRow()
+{
+    runGuarded(this, [this] { vstFunctionsDblClick(); });
+    return true;
 }
 
 void FunctionsPage::vstFunctionsDblClick()

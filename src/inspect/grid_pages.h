@@ -15,12 +15,19 @@ class QTreeView;
 
 namespace strovex {
 
+class CutTextToolTips;
+
 class GridPage : public QWidget {
     Q_OBJECT
 public:
     QLabel *caption() const { return caption_; }
     QTreeView *view() const { return view_; }
     GridModel *gridModel() const { return model_; }
+    // "Copy" (Ctrl+C) and "Copy all"; a page adds its own actions below them.
+    QMenu *contextMenu() const { return menu_; }
+    // Puts the selected rows, or all of them, on the clipboard as
+    // tab-separated text with the column titles.
+    void copyRows(bool all);
 
     // Widens or narrows every column to its longest text as drawn (title
     // included), never below the column's minimum width, never beyond half
@@ -49,6 +56,10 @@ protected:
             applyCaption(caption(count));
     }
 
+    void showColumnLines();
+    // What Enter on a row does; false where the page opens nothing.
+    virtual bool openFocusedRow() { return false; }
+
 private:
     void applyCaption(const QString &text);
     // A page filled while hidden is fitted when first shown: a load fills
@@ -60,6 +71,8 @@ private:
     QLabel *caption_;
     QTreeView *view_;
     GridModel *model_;
+    CutTextToolTips *delegate_ = nullptr;
+    QMenu *menu_ = nullptr;
     std::vector<int> fitted_;  // per column, as measured; 0: not fitted (or since resized by the user)
     std::vector<int> applied_; // per column, the width last set from fitted_
 };
@@ -80,15 +93,11 @@ public:
     explicit VariablesPage(QWidget *parent = nullptr);
     void showRows(std::vector<TVariableRow> rows, bool complete = true);
     VariableGridModel &model() const { return static_cast<VariableGridModel &>(*gridModel()); }
-    QMenu *contextMenu() const { return menu_; }
 
     // Asks for a file name and writes the export; errors are reported to the user.
     void mmiExportToFileClick();
     // Writes the rows in display order to `path`; throws FileError.
     void exportToFile(const QString &path) const;
-
-private:
-    QMenu *menu_;
 };
 
 class DatabasesPage : public GridPage {
@@ -100,6 +109,9 @@ public:
     // Opens the properties of the focused row; nothing without one.
     void vstDatabasesDblClick();
 
+protected:
+    bool openFocusedRow() override;
+
 };
 
 class FunctionsPage : public GridPage {
@@ -110,6 +122,9 @@ public:
     FunctionGridModel &model() const { return static_cast<FunctionGridModel &>(*gridModel()); }
     // Opens the script viewer for the focused row when it is a script function.
     void vstFunctionsDblClick();
+
+protected:
+    bool openFocusedRow() override;
 
 };
 

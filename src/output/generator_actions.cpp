@@ -4,6 +4,7 @@
 #include "output/graphs.h"
 #include "platform/launcher.h"
 #include "platform/paths.h"
+#include "ui/save_dialog.h"
 
 #include <QFileDialog>
 
@@ -16,7 +17,7 @@ QString runSaveDialog(QWidget *parent, const SaveDialogRequest &request)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setNameFilters(request.filters);
-    dialog.setDefaultSuffix(request.defaultSuffix);
+    addSuffixOfSelectedType(dialog, request.defaultSuffix);
     if (!request.proposedName.isEmpty())
         dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -32,6 +32,7 @@ void TfrmSetPrinter::showEvent(QShowEvent *event)
     if (!shown_) {
         shown_ = true;
         FormShow();
+        cmbPrinters->setFocus(); // the printer is what the user came to type
     }
 }
 

@@ -5,6 +5,7 @@
 #include "browse/widget_helpers.h"
 
 #include <QAction>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include "platform/launcher.h"
@@ -18,6 +19,7 @@
 
 using namespace strovex;
 using strovex::test::TempDir;
+using strovex::test::chooseTypeAndName;
 using strovex::test::whenModal;
 using strovex::test::AppTest;
 
@@ -295,6 +297,19 @@ TEST_F(AppTest, CommandFileGoesThroughTheWindowsSaveDialogWhichKeepsTheLastName)
     action(&w, "actToolsCreateJobFile")->trigger();
     EXPECT_EQ(proposed, target);
     EXPECT_EQ(recorder->edited.size(), 1);
+
+    // A name without a suffix takes that of the selected type, whose writer writes it.
+    whenModal([&](QDialog *) {
+        EXPECT_TRUE(chooseTypeAndName(*dialog, QStringLiteral("Quillmark XML Command File (*.xml)"), QStringLiteral("cmd3")));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    action(&w, "actToolsCreateJobFile")->trigger();
+    const QString xml = dir.file(QStringLiteral("cmd3.xml"));
+    EXPECT_EQ(recorder->edited.value(1), xml);
+    QFile written(xml);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf16(reinterpret_cast<const char16_t *>(written.readAll().constData() + 2), 18)
+                    .startsWith(QStringLiteral("<quill_commands")));
     setLauncher(nullptr);
 }
 

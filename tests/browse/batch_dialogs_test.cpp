@@ -320,6 +320,8 @@ TEST_F(BatchDialogs, SetPrinterListsPrintersSortedWithTheDefaultSelected)
         dialog.show();
         auto *printers = child<QComboBox>(&dialog, "cmbPrinters");
         EXPECT_TRUE(printers->isEditable());
+        QWidget *focused = dialog.focusWidget();
+        EXPECT_TRUE(focused == printers || printers->isAncestorOf(focused)) << "it opens with the focus in the printer box";
         QStringList items;
         for (int i = 0; i < printers->count(); ++i)
             items << printers->itemText(i);

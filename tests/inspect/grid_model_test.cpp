@@ -177,3 +177,25 @@ TEST(GridModel, ColumnSets)
     EXPECT_EQ(titles(*createFunctionGridModel()).join(QLatin1Char('|')),
               QStringLiteral("Name|Description|Type|Input Variables|Output Variables|Is Used"));
 }
+
+// What Ctrl+C and "Copy all" put on the clipboard: the titles, then the chosen
+// rows in display order, each value whole.
+TEST(GridModel, TabSeparatedTextOfRows)
+{
+    auto model = twoColumns();
+    model->setRows({{QStringLiteral("b"), QStringLiteral("two\tcells")},
+                    {QStringLiteral("a"), QStringLiteral("line\nbreak")},
+                    {QStringLiteral("c"), QStringLiteral("\"quoted\" start")},
+                    {QStringLiteral("d"), QStringLiteral("in \"middle\"")}});
+    struct Case {
+        std::vector<int> rows;
+        const char *text;
+    };
+    const Case cases[] = {
+        {{}, "A\tB\n"},
+        {{2, 0, 0}, "A\tB\na\t\"line\nbreak\"\nc\t\"\"\"quoted\"\" start\"\n"},
+        {{1, 3, 7, -1}, "A\tB\nb\t\"two\tcells\"\nd\tin \"middle\"\n"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(model->tabSeparatedText(c.rows), QString::fromUtf8(c.text));
+}

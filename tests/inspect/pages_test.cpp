@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -27,7 +28,10 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <map>
+#include <QStyle>
 
 using namespace strovex;
 using namespace strovex::test;
@@ -391,6 +395,15 @@ TEST_F(Pages, DatabaseDoubleClick)
     });
     page.vstDatabasesDblClick();
     EXPECT_TRUE(probe.seen());
+
+    // Enter on the row opens the same.
+    bool opened = false;
+    ModalProbe byEnter([&](QWidget *modal) {
+        opened = qobject_cast<TfrmDatabaseProperties *>(modal) != nullptr;
+        static_cast<QDialog *>(modal)->reject();
+    });
+    QTest::keyClick(page.view(), Qt::Key_Return);
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(Pages, DatabasePropertiesCloseOnEnter)
@@ -533,4 +546,114 @@ TEST(CodeView, SqlBlockCommentsSpanLines)
         for (int i = range.start; i < range.start + range.length; ++i)
             runs[i] = range.format.foreground().color() == QColor(0x00, 0x80, 0x00) ? u'C' : u'S';
     EXPECT_EQ(runs, QStringLiteral("CCCCCCCCCCC.SSS"));
+}
+
+namespace {
+
+double luminance(QRgb rgb)
+{
+    const auto channel = [](int v) {
+        const double c = v / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
+}
+
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The most contrasting pixel of a selected row against its commonest colour:
+// the text, drawn on the selection's background.
+double selectedRowContrast(QTreeView &view, int row)
+{
+    view.setFocus();
+    view.selectionModel()->select(view.model()->index(row, 0),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QImage image = view.viewport()->grab().toImage();
+    QRect rect = view.visualRect(view.model()->index(row, 0));
+    rect.setRight(view.viewport()->width() - 1);
+    std::map<QRgb, int> counts;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    const QRgb background =
+        std::max_element(counts.begin(), counts.end(), [](auto &a, auto &b) { return a.second < b.second; })->first;
+    double best = 1;
+    for (const auto &[colour, count] : counts)
+        best = std::max(best, contrast(colour, background));
+    return best;
+}
+
+} // namespace
+
+// One selection style in every grid, readable whatever the palette.
+TEST_F(Pages, SelectedRowsAreReadableInEveryGridAndPalette)
+{
+    const IQuillmark objects = labels.open("objects.lbl");
+    const IQuillmark variables = labels.open("variables.lbl");
+    const auto palette = [](const char *window, const char *base, const char *text, const char *highlight,
+                            const char *highlighted) {
+        QPalette p(QColor(QString::fromLatin1(window)), QColor(QString::fromLatin1(window)));
+        p.setColor(QPalette::Base, QColor(QString::fromLatin1(base)));
+        p.setColor(QPalette::Text, QColor(QString::fromLatin1(text)));
+        p.setColor(QPalette::WindowText, QColor(QString::fromLatin1(text)));
+        p.setColor(QPalette::Highlight, QColor(QString::fromLatin1(highlight)));
+        p.setColor(QPalette::HighlightedText, QColor(QString::fromLatin1(highlighted)));
+        return p;
+    };
+    const std::pair<const char *, QPalette> palettes[] = {
+        {"light", QApplication::style()->standardPalette()},
+        {"dark", palette("#202020", "#2b2b2b", "#ffffff", "#3d7cc9", "#ffffff")},
+        {"high contrast", palette("#000000", "#000000", "#ffffff", "#1aebff", "#000000")},
+    };
+    for (const auto &[name, colours] : palettes) {
+        SCOPED_TRACE(name);
+        ObjectsPage objectsPage;
+        objectsPage.fill(objects, objects.Objects());
+        VariablesPage variablesPage;
+        variablesPage.fill(variables.Variables(), variables.OtherVariables());
+        for (GridPage *page : std::initializer_list<GridPage *>{&objectsPage, &variablesPage}) {
+            SCOPED_TRACE(page->objectName().toStdString());
+            page->setPalette(colours);
+            page->resize(900, 300);
+            page->show();
+            EXPECT_GE(selectedRowContrast(*page->view(), 1), 3.0);
+        }
+    }
+}
+
+// Several rows, Ctrl+A and Ctrl+C, and the menu's "Copy" and "Copy all".
+TEST_F(Pages, RowsAreCopiedWithTheTitlesFromKeysAndMenu)
+{
+    const IQuillmark label = labels.open("variables.lbl");
+    VariablesPage page;
+    page.fill(label.Variables(), label.OtherVariables());
+    page.show();
+    QTreeView *view = page.view();
+    view->setFocus();
+    const auto rowPoint = [&](int row) { return view->visualRect(page.model().index(row, 0)).center(); };
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rowPoint(0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier, rowPoint(2));
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), page.model().tabSeparatedText({0, 2}));
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    const QString all = page.model().tabSeparatedText({0, 1, 2, 3});
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), all);
+    EXPECT_TRUE(all.startsWith(QStringLiteral("Name\tType\t"))) << all.toStdString();
+
+    QStringList captions;
+    for (QAction *action : page.contextMenu()->actions())
+        captions << action->text();
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("Copy"), QStringLiteral("Copy all"), QString(),
+                                     QStringLiteral("Export information to file")}));
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rowPoint(1));
+    page.contextMenu()->actions().at(1)->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), all);
+    page.contextMenu()->actions().at(0)->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), page.model().tabSeparatedText({1}));
 }

@@ -3,6 +3,7 @@
 // writes nothing and starts nothing.
 
 #include "label_fixture.h"
+#include "browse/widget_helpers.h"
 #include "output/command_files.h"
 #include "output/generator_actions.h"
 #include "output/graphs.h"
@@ -236,9 +237,47 @@ TEST(SaveDialog, OffersTheRequestAndReplacesWithoutAsking)
     driver.start();
     const QString chosen = runSaveDialog(nullptr, asked);
     EXPECT_EQ(seenFilters, request.filters);
-    EXPECT_EQ(seenSuffix, QStringLiteral("dgml"));
+    EXPECT_EQ(seenSuffix, QStringLiteral("dot")) << "that of the first type, selected";
     EXPECT_EQ(seenSelection, QStringList({existing}));
     driver.stop();
     EXPECT_FALSE(askedToOverwrite);
     EXPECT_EQ(chosen, existing);
+}
+
+// A name typed without a suffix takes that of the type selected in the dialog,
+// and the writer then follows that suffix.
+TEST(SaveDialog, ANameWithoutSuffixTakesThatOfTheSelectedType)
+{
+    TempDir dir;
+    struct Case {
+        SaveDialogRequest request;
+        const char *type;
+        const char *typed;
+        const char *chosen;
+    };
+    const Case cases[] = {
+        {commandFileDialogRequest({}), "Quillmark XML Command File (*.xml)", "cmd3", "cmd3.xml"},
+        {commandFileDialogRequest({}), "Quillmark CSV Command File (*.csv)", "cmd3", "cmd3.csv"},
+        {commandFileDialogRequest({}), "Quillmark Job File (*.job)", "cmd3", "cmd3.job"},
+        {commandFileDialogRequest({}), "Quillmark XML Command File (*.xml)", "notes.txt", "notes.txt"},
+        {graphDialogRequest(QStringLiteral("box.lbl")), "Dot File (*.dot)", "g2", "g2.dot"},
+        {graphDialogRequest(QStringLiteral("box.lbl")), "Directed Graph Markup Language File (*.dgml)", "g2", "g2.dgml"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.typed);
+        SaveDialogRequest request = c.request;
+        request.proposedName = dir.file(QStringLiteral("start")); // opens in the temporary folder
+        QTimer driver;
+        driver.setInterval(20);
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            driver.stop();
+            EXPECT_TRUE(chooseTypeAndName(*dialog, QString::fromLatin1(c.type), QString::fromLatin1(c.typed)));
+            QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog *>(dialog)->accept(); });
+        });
+        driver.start();
+        EXPECT_EQ(runSaveDialog(nullptr, request), dir.file(QString::fromLatin1(c.chosen)));
+    }
 }

@@ -8,6 +8,7 @@
 #include "output/command_files.h"
 #include "output/graphs.h"
 #include "output/sample_value.h"
+#include "output/save_suffix.h"
 #include "output/text_encodings.h"
 #include "platform/files.h"
 #include "output/xml_text.h"
@@ -108,6 +109,25 @@ TEST(FileNames, CommandFileFormatByExtension)
     };
     for (const Case &c : cases)
         EXPECT_EQ(CommandFileFormatFor(QString::fromLatin1(c.path)), c.format) << c.path;
+}
+
+TEST(FileNames, SuffixOfTheSelectedSaveType)
+{
+    const char *const cases[][2] = {
+        {"Quillmark XML Command File (*.xml)", "xml"},
+        {"Dot File (*.dot)", "dot"},
+        {"Directed Graph Markup Language File (*.dgml)", "dgml"},
+        {"Pictures (*.png *.bmp)", "png"},
+        {"Text (Windows) (*.txt)", "txt"},
+        {"*.csv", "csv"},
+        {"All files (*)", "fallback"},
+        {"Any (*.*)", "fallback"},
+        {"Archives (*.tar*)", "fallback"},
+        {"No pattern", "fallback"},
+        {"", "fallback"},
+    };
+    for (const auto &[filter, suffix] : cases)
+        EXPECT_EQ(suffixOfNameFilter(QString::fromLatin1(filter), QStringLiteral("fallback")), QString::fromLatin1(suffix)) << filter;
 }
 
 TEST(FileNames, GraphFormatByExactDotExtension)

@@ -1,9 +1,8 @@
 #include "memory_store.h"
 
-#include "app/app_fixture.h"
+#include "stored_bounds_fixture.h"
+
 #include "app/window_bounds.h"
-#include "platform/settings_store_file.h"
-#include "support/temp_dir.h"
 
 #include <QScreen>
 
@@ -12,20 +11,10 @@ using namespace strovex::test;
 
 namespace {
 
-const std::u16string kMainKey = u"Software\\Orvandel\\Strovexia\\2.0\\MainFormSettings";
+const std::u16string kMainKey = kMainFormKey;
 
-class MainWindowSettingsTest : public AppTest {
+class MainWindowSettingsTest : public StoredBoundsTest {
 protected:
-    void SetUp() override
-    {
-        AppTest::SetUp();
-        setSettingsStore(store);
-    }
-    void TearDown() override
-    {
-        AppTest::TearDown();
-        setSettingsStore(nullptr);
-    }
 
     void write(const MemoryStore::Values &values)
     {
@@ -41,9 +30,6 @@ protected:
     static QRect available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
     static QPoint centredAt(const QSize &size) { return available().center() - QRect(QPoint(), size).center(); }
 
-    TempDir dir;
-    QString file = dir.file(QStringLiteral("Strovex/settings.json"));
-    std::shared_ptr<FileSettingsStore> store = std::make_shared<FileSettingsStore>(file);
 };
 
 TEST_F(MainWindowSettingsTest, FirstRunOpensCentredAtTheDefaultSizeAndStoresFiveValues)
