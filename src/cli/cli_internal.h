@@ -90,6 +90,8 @@ int setPrinterCommand(Context &context, const ParsedArgs &args);
 int setPathsCommand(Context &context, const ParsedArgs &args);
 int setVariableLengthCommand(Context &context, const ParsedArgs &args);
 int extractScriptsCommand(Context &context, const ParsedArgs &args);
+int runsCommand(Context &context, const ParsedArgs &args);
+int undoCommand(Context &context, const ParsedArgs &args);
 
 // Exactly `count` positional arguments, else a UsageError naming `what`.
 QStringList requirePositional(const ParsedArgs &args, int count, const QString &what);
