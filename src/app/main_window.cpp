@@ -6,9 +6,11 @@
 #include "automation/resolver.h"
 #include "inspect/grid_pages.h"
 #include "inspect/label_view.h"
+#include "journal/run_journal.h"
 #include "output/generator_actions.h"
 #include "platform/platform_info.h"
 #include "tools/get_scripts_dialog.h"
+#include "tools/runs_dialog.h"
 #include "tools/set_paths_dialog.h"
 #include "tools/set_printer_dialog.h"
 #include "tools/set_variable_dialog.h"
@@ -157,12 +159,15 @@ void TfrmMain::createMenus()
     actToolsCreateGraph_ = makeAction("actToolsCreateGraph", QStringLiteral("Create &graph"), &TfrmMain::actToolsCreateGraph);
     actToolsGetVBScripts_ = makeAction("actToolsGetVBScripts", QStringLiteral("Extract VB Scripts from &label file..."),
                                        &TfrmMain::actToolsGetVBScriptsExecute);
+    actToolsRuns_ = makeAction("actToolsRuns", QStringLiteral("R&uns..."), &TfrmMain::actToolsRunsExecute);
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
     for (QAction *a : {actToolsSetPrinter_, actToolsSetPaths_, actToolsSetVariableLength_, actToolsCreateJobFile_,
                        actToolsCreateGraph_, actToolsGetVBScripts_})
         tools->addAction(a);
+    tools->addSeparator();
+    tools->addAction(actToolsRuns_);
 
     actHelpAbout_ = makeAction("actHelpAbout", QStringLiteral("&About"), &TfrmMain::actHelpAboutExecute);
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -549,6 +554,12 @@ void TfrmMain::actToolsSetPathsExecute()
 void TfrmMain::actToolsSetVariableLengthExecute()
 {
     runTool<TfrmSetVariable>(this, quillApp_);
+}
+
+void TfrmMain::actToolsRunsExecute()
+{
+    TfrmRuns dialog(this, journalFolder());
+    dialog.exec();
 }
 
 void TfrmMain::actToolsGetVBScriptsExecute()

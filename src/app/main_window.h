@@ -78,6 +78,7 @@ private:
     void actToolsSetPathsExecute();
     void actToolsSetVariableLengthExecute();
     void actToolsGetVBScriptsExecute();
+    void actToolsRunsExecute();
 
     ProgIdResolver *resolver_;
     QuillApp quillApp_;
@@ -108,6 +109,7 @@ private:
     QAction *actToolsCreateJobFile_ = nullptr;
     QAction *actToolsCreateGraph_ = nullptr;
     QAction *actToolsGetVBScripts_ = nullptr;
+    QAction *actToolsRuns_ = nullptr;
     QAction *actHelpAbout_ = nullptr;
 };
 

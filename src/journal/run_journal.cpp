@@ -12,6 +12,9 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <utility>
+
 namespace strovex {
 namespace {
 
@@ -72,6 +75,98 @@ bool isBytesName(const QString &name)
 {
     static const QRegularExpression plain(QStringLiteral("^[0-9]+\\.bytes$"));
     return plain.match(name).hasMatch();
+}
+
+JournalEntry entryFromJson(const QJsonObject &label)
+{
+    JournalEntry entry;
+    entry.path = label.value(QStringLiteral("path")).toString();
+    entry.target = label.value(QStringLiteral("target")).toString();
+    entry.bytesFile = label.value(QStringLiteral("bytes")).toString();
+    entry.size = qint64(label.value(QStringLiteral("size")).toDouble(-1));
+    entry.oldSha = label.value(QStringLiteral("oldSha256")).toString().toLatin1();
+    entry.newSha = label.value(QStringLiteral("newSha256")).toString().toLatin1();
+    entry.outcome = label.value(QStringLiteral("outcome")).toString();
+    return entry;
+}
+
+bool isComplete(const JournalEntry &entry)
+{
+    return !entry.path.isEmpty() && !entry.target.isEmpty() && isBytesName(entry.bytesFile) && entry.size >= 0
+        && isHexSha(QString::fromLatin1(entry.oldSha))
+        && (entry.newSha.isEmpty() || isHexSha(QString::fromLatin1(entry.newSha)));
+}
+
+QString recordName(int number)
+{
+    return QStringLiteral("%1.json").arg(number);
+}
+
+QString savedRecordName(int number)
+{
+    return QStringLiteral("%1.saved.json").arg(number);
+}
+
+// A file of the run's folder that no one has yet, written whole under a
+// temporary name and then given its own. Not synced to the disk: a process
+// killed after this finds it complete; the one sync per run is the
+// manifest's, and a per-label sync would cost as much as the label's save.
+std::optional<QString> writeNewFile(const QString &path, const QByteArray &bytes)
+{
+    const QString temporary = path + QStringLiteral(".part");
+    QFile::remove(temporary); // left by a run that was killed
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            const QString reason = file.errorString();
+            file.close();
+            QFile::remove(temporary);
+            return reason;
+        }
+        done += written;
+    }
+    file.close();
+    if (!file.rename(path)) {
+        const QString reason = file.errorString();
+        QFile::remove(temporary);
+        return reason;
+    }
+    return std::nullopt;
+}
+
+// The labels of a run that did not finish: one record per label kept, and
+// one more once its save was recorded.
+std::vector<JournalEntry> readRecords(const QString &folder)
+{
+    static const QRegularExpression record(QStringLiteral("^([0-9]+)\\.json$"));
+    std::vector<std::pair<qulonglong, QString>> found;
+    for (const QString &name : QDir(folder).entryList({QStringLiteral("*.json")}, QDir::Files | QDir::NoSymLinks)) {
+        const QRegularExpressionMatch match = record.match(name);
+        if (match.hasMatch())
+            found.emplace_back(match.captured(1).toULongLong(), name);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<JournalEntry> entries;
+    for (const auto &[number, name] : found) {
+        QFile file(folder + QLatin1Char('/') + name);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        JournalEntry entry = entryFromJson(QJsonDocument::fromJson(file.readAll()).object());
+        QFile saved(folder + QLatin1Char('/') + savedRecordName(int(number)));
+        if (saved.open(QIODevice::ReadOnly)) {
+            const QJsonObject after = QJsonDocument::fromJson(saved.readAll()).object();
+            entry.newSha = after.value(QStringLiteral("newSha256")).toString().toLatin1();
+            entry.outcome = after.value(QStringLiteral("outcome")).toString();
+        }
+        // A record that does not read whole is the run's last step cut short; the
+        // label was not saved after it.
+        if (isComplete(entry))
+            entries.push_back(entry);
+    }
+    return entries;
 }
 
 } // namespace
@@ -160,21 +255,13 @@ RunManifest readManifest(const QString &folder)
     if (manifest.id.isEmpty() || !manifest.time.isValid() || !object.value(QStringLiteral("labels")).isArray())
         throw damaged(QStringLiteral("its id, time or labels are missing."));
     for (const QJsonValue &value : object.value(QStringLiteral("labels")).toArray()) {
-        const QJsonObject label = value.toObject();
-        JournalEntry entry;
-        entry.path = label.value(QStringLiteral("path")).toString();
-        entry.target = label.value(QStringLiteral("target")).toString();
-        entry.bytesFile = label.value(QStringLiteral("bytes")).toString();
-        entry.size = qint64(label.value(QStringLiteral("size")).toDouble(-1));
-        entry.oldSha = label.value(QStringLiteral("oldSha256")).toString().toLatin1();
-        entry.newSha = label.value(QStringLiteral("newSha256")).toString().toLatin1();
-        entry.outcome = label.value(QStringLiteral("outcome")).toString();
-        if (entry.path.isEmpty() || entry.target.isEmpty() || !isBytesName(entry.bytesFile) || entry.size < 0
-            || !isHexSha(QString::fromLatin1(entry.oldSha))
-            || (!entry.newSha.isEmpty() && !isHexSha(QString::fromLatin1(entry.newSha))))
+        const JournalEntry entry = entryFromJson(value.toObject());
+        if (!isComplete(entry))
             throw damaged(QStringLiteral("a label's record is incomplete."));
         manifest.labels.push_back(entry);
     }
+    if (!manifest.finished)
+        manifest.labels = readRecords(folder);
     return manifest;
 }
 
@@ -251,16 +338,14 @@ std::optional<QString> RunJournal::keep(const QString &path, const std::optional
     // Numbered by attempt: a copy that failed leaves no name taken for the next.
     entry.bytesFile = QStringLiteral("%1.bytes").arg(++attempts_);
     const QString copy = folder_ + QLatin1Char('/') + entry.bytesFile;
-    if (const std::optional<QString> reason = replaceFile(copy, kept, LinkAtTarget::Refuse))
+    if (const std::optional<QString> reason = writeNewFile(copy, kept))
         return QStringLiteral("The copy \"%1\" cannot be written. %2").arg(copy, *reason);
-    manifest_.labels.push_back(entry);
-    try {
-        writeManifest();
-    } catch (const JournalError &e) {
-        manifest_.labels.pop_back();
+    const QString record = folder_ + QLatin1Char('/') + recordName(attempts_);
+    if (const std::optional<QString> reason = writeNewFile(record, QJsonDocument(toJson(entry)).toJson())) {
         QFile::remove(copy);
-        return e.message();
+        return QStringLiteral("The record \"%1\" cannot be written. %2").arg(record, *reason);
     }
+    manifest_.labels.push_back(entry);
     return std::nullopt;
 }
 
@@ -275,12 +360,10 @@ void RunJournal::saved(const QString &outcome)
     // treats it as a save that was not recorded.
     if (file.open(QIODevice::ReadOnly))
         entry.newSha = sha256Hex(file.readAll());
-    try {
-        writeManifest();
-    } catch (const JournalError &) {
-        // The manifest keeps this label as kept but not recorded, which undo
-        // handles; the next label's step writes it again or refuses that label.
-    }
+    const QJsonObject after{{QStringLiteral("newSha256"), QString::fromLatin1(entry.newSha)},
+                            {QStringLiteral("outcome"), outcome}};
+    // Unwritten, the label stays kept but not recorded, which undo handles.
+    writeNewFile(folder_ + QLatin1Char('/') + savedRecordName(attempts_), QJsonDocument(after).toJson());
 }
 
 void RunJournal::finish()
@@ -296,6 +379,11 @@ void RunJournal::finish()
     }
     manifest_.finished = true;
     writeManifest();
+    // The manifest now holds every label: the records are not read again.
+    for (int number = 1; number <= attempts_; ++number) {
+        QFile::remove(folder_ + QLatin1Char('/') + recordName(number));
+        QFile::remove(folder_ + QLatin1Char('/') + savedRecordName(number));
+    }
     lock_.reset();
 }
 

@@ -3,10 +3,12 @@
 // the label file's bytes are copied, as they are, into the run's folder; after
 // the save the new file's SHA-256 is recorded. Nothing here reads a label.
 //
-// A run's folder is <data>/runs/<id>/ with manifest.json (rewritten whole
-// after every step, so a run that is killed leaves a usable manifest), one
-// "<n>.bytes" file per label kept, and a lock file while a run or an undo
-// holds it.
+// A run's folder is <data>/runs/<id>/ with manifest.json, one "<n>.bytes"
+// file per label kept, and a lock file while a run or an undo holds it.
+// While the run works, each label kept also has a record "<n>.json" and,
+// once its save is recorded, "<n>.saved.json", each written whole under its
+// own name, so a run that is killed leaves everything undo needs; the run's
+// end writes them into manifest.json and removes them.
 
 #include <QByteArray>
 #include <QDateTime>
@@ -73,12 +75,13 @@ bool isRunId(const QString &id);
 // when there is no such run.
 QString runFolder(const QString &root, const QString &id);
 
-// The run's manifest; throws JournalError when it is missing or damaged.
+// The run's manifest, with the records of a run that did not finish; throws
+// JournalError when it is missing or damaged.
 RunManifest readManifest(const QString &folder);
 
 // A run's journal while it is written. The constructor makes the run's
 // folder and holds its lock until destruction; throws JournalError when it
-// cannot. Every step rewrites the manifest in one go.
+// cannot. Each step costs the same however long the run.
 class RunJournal {
 public:
     RunJournal(const QString &root, const QString &command, const QStringList &arguments);
