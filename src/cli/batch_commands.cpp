@@ -201,8 +201,7 @@ int runBatch(Context &context, const BatchRequest &request, Style style, const Q
     if (journal) {
         journal->finish();
         if (!journal->manifest().labels.empty())
-            context.out << QStringLiteral("Journal: run %1 (\"strovex-cli undo %1\" takes it back).").arg(journal->id())
-                        << '\n';
+            context.out << journalLine(journal->id()) << '\n';
     } else if (request.changesLabels && !request.dryRun) {
         context.out << QStringLiteral("No journal was kept (--no-journal): this run cannot be undone.") << '\n';
     }

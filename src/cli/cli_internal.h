@@ -96,6 +96,9 @@ int undoCommand(Context &context, const ParsedArgs &args);
 // Exactly `count` positional arguments, else a UsageError naming `what`.
 QStringList requirePositional(const ParsedArgs &args, int count, const QString &what);
 
+// The line after a run that kept labels in the journal run `id`.
+QString journalLine(const QString &id);
+
 // Control characters turned visible so that one cell stays on one line.
 QString oneLine(const QString &text);
 

@@ -77,6 +77,11 @@ void printRunsJson(Context &context, const std::vector<RunSummary> &runs)
 
 } // namespace
 
+QString journalLine(const QString &id)
+{
+    return QStringLiteral("Journal: run %1 (\"strovex-cli undo %1\" takes it back).").arg(id);
+}
+
 int runsCommand(Context &context, const ParsedArgs &args)
 {
     requirePositional(args, 0, QStringLiteral("no arguments"));
@@ -117,14 +122,15 @@ int undoCommand(Context &context, const ParsedArgs &args)
     const UndoResult result = undoRun(journalFolder(), id, options);
     for (const QString &line : result.lines)
         context.out << line << '\n';
-    const QString labels = result.restored == 1 ? QStringLiteral("label") : QStringLiteral("labels");
     if (options.dryRun)
-        context.out << QStringLiteral("Dry run: %1 %2 would have been restored.").arg(result.restored).arg(labels) << '\n';
-    else
-        context.out << QStringLiteral("Restored %1 %2.").arg(result.restored).arg(labels) << '\n';
-    if (!result.journalId.isEmpty())
-        context.out << QStringLiteral("Journal: run %1 (\"strovex-cli undo %1\" takes it back).").arg(result.journalId)
+        context.out << QStringLiteral("Dry run: %1 %2 would have been restored.")
+                           .arg(result.restored)
+                           .arg(result.restored == 1 ? QStringLiteral("label") : QStringLiteral("labels"))
                     << '\n';
+    else
+        context.out << restoredLine(result) << '\n';
+    if (!result.journalId.isEmpty())
+        context.out << journalLine(result.journalId) << '\n';
     return result.notRestored > 0 ? CliFileErrors : CliOk;
 }
 

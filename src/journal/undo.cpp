@@ -136,4 +136,11 @@ UndoResult undoRun(const QString &root, const QString &id, const UndoOptions &op
     return result;
 }
 
+QString restoredLine(const UndoResult &result)
+{
+    return QStringLiteral("Restored %1 %2.")
+        .arg(result.restored)
+        .arg(result.restored == 1 ? QStringLiteral("label") : QStringLiteral("labels"));
+}
+
 } // namespace strovex

@@ -30,4 +30,7 @@ struct UndoResult {
 // file, refuses that label with a message; the others are restored.
 UndoResult undoRun(const QString &root, const QString &id, const UndoOptions &options);
 
+// The line after an undo's labels: "Restored N labels." ("1 label").
+QString restoredLine(const UndoResult &result);
+
 } // namespace strovex

@@ -318,9 +318,7 @@ void TBatchDialog::undoLastRun()
         const UndoResult result = undoRun(journalFolder(), id, {});
         for (const QString &line : result.lines)
             report().append(line);
-        const QString summary = QStringLiteral("Restored %1 %2.")
-                                    .arg(result.restored)
-                                    .arg(result.restored == 1 ? QStringLiteral("label") : QStringLiteral("labels"));
+        const QString summary = restoredLine(result);
         report().append(summary);
         lblJournal->setText(summary);
     });

@@ -77,9 +77,7 @@ void TfrmRuns::undo(const QString &id)
         result = undoRun(root_, id, {});
     }
     QStringList lines = result.lines;
-    lines << QStringLiteral("Restored %1 %2.")
-                 .arg(result.restored)
-                 .arg(result.restored == 1 ? QStringLiteral("label") : QStringLiteral("labels"));
+    lines << restoredLine(result);
     if (!result.journalId.isEmpty())
         lines << QStringLiteral("What the undo replaced is kept in run %1.").arg(result.journalId);
     memUndoReport->setPlainText(lines.join(QLatin1Char('\n')));
