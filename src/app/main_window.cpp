@@ -6,10 +6,12 @@
 #include "automation/resolver.h"
 #include "inspect/grid_pages.h"
 #include "inspect/label_view.h"
+#include "journal/run_journal.h"
 #include "output/generator_actions.h"
 #include "platform/paths.h"
 #include "platform/platform_info.h"
 #include "tools/get_scripts_dialog.h"
+#include "tools/runs_dialog.h"
 #include "tools/set_paths_dialog.h"
 #include "tools/set_printer_dialog.h"
 #include "tools/set_variable_dialog.h"
@@ -165,12 +167,15 @@ void TfrmMain::createMenus()
     actToolsCreateGraph_ = makeAction("actToolsCreateGraph", QStringLiteral("Create &graph"), &TfrmMain::actToolsCreateGraph);
     actToolsGetVBScripts_ = makeAction("actToolsGetVBScripts", QStringLiteral("Extract VB Scripts from &label file..."),
                                        &TfrmMain::actToolsGetVBScriptsExecute);
+    actToolsRuns_ = makeAction("actToolsRuns", QStringLiteral("R&uns..."), &TfrmMain::actToolsRunsExecute);
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
     for (QAction *a : {actToolsSetPrinter_, actToolsSetPaths_, actToolsSetVariableLength_, actToolsCreateJobFile_,
                        actToolsCreateGraph_, actToolsGetVBScripts_})
         tools->addAction(a);
+    tools->addSeparator();
+    tools->addAction(actToolsRuns_);
 
     actHelpAbout_ = makeAction("actHelpAbout", QStringLiteral("&About"), &TfrmMain::actHelpAboutExecute);
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -590,6 +595,12 @@ void TfrmMain::actToolsSetPathsExecute()
 void TfrmMain::actToolsSetVariableLengthExecute()
 {
     runTool<TfrmSetVariable>(this, session_.app());
+}
+
+void TfrmMain::actToolsRunsExecute()
+{
+    TfrmRuns dialog(this, journalFolder());
+    dialog.exec();
 }
 
 void TfrmMain::actToolsGetVBScriptsExecute()

@@ -82,6 +82,7 @@ private:
     void actToolsSetPathsExecute();
     void actToolsSetVariableLengthExecute();
     void actToolsGetVBScriptsExecute();
+    void actToolsRunsExecute();
 
     ProgIdResolver *resolver_;
     DesignerSession session_;
@@ -112,6 +113,7 @@ private:
     QAction *actToolsCreateJobFile_ = nullptr;
     QAction *actToolsCreateGraph_ = nullptr;
     QAction *actToolsGetVBScripts_ = nullptr;
+    QAction *actToolsRuns_ = nullptr;
     QAction *actHelpAbout_ = nullptr;
 };
 

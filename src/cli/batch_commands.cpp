@@ -3,6 +3,7 @@
 
 #include "cli/cli_internal.h"
 #include "platform/files.h"
+#include "journal/run_journal.h"
 #include "tools/batch_runs.h"
 #include "tools/extract_scripts.h"
 #include "tools/find_files.h"
@@ -13,6 +14,7 @@
 
 #include <csignal>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace strovex::cli {
@@ -112,6 +114,11 @@ struct BatchRequest {
     QStringList files;
     bool dryRun = false;
     QStringList skipped; // what the folder searches passed over, as SkippedNameLine lines
+    // A run that changes labels keeps them in a journal unless told not to.
+    bool changesLabels = false;
+    bool journal = false;
+    QString command;
+    QStringList arguments;
 };
 
 // The parameters (the first `parameters` positional arguments) and the file
@@ -120,6 +127,14 @@ BatchRequest fileList(const ParsedArgs &args, int parameters, QStringList &value
 {
     BatchRequest request;
     request.dryRun = args.has(QStringLiteral("dry-run"));
+    request.journal = !args.has(QStringLiteral("no-journal"));
+    for (const ParsedArgs::Item &item : args.items) {
+        if (!item.option.isEmpty())
+            request.arguments << QStringLiteral("--") + item.option;
+        if (!item.option.isEmpty() && item.value.isNull())
+            continue;
+        request.arguments << item.value;
+    }
     int positional = 0;
     for (const ParsedArgs::Item &item : args.items) {
         if (item.option.isEmpty()) {
@@ -176,6 +191,12 @@ int runBatch(Context &context, const BatchRequest &request, Style style, const Q
     const InterruptStopsRun interrupt;
     bool stopped = false;
     hooks.stopRequested = [&interrupt, &stopped] { return stopped = interrupt.requested(); };
+    // Made before the first label, so that a journal that cannot be kept changes nothing.
+    std::unique_ptr<RunJournal> journal;
+    if (request.changesLabels && request.journal && !request.dryRun) {
+        journal = std::make_unique<RunJournal>(journalFolder(), request.command, request.arguments);
+        hooks = journalled(hooks, *journal);
+    }
 
     LinesReport report;
     std::optional<int> failure;
@@ -205,6 +226,13 @@ int runBatch(Context &context, const BatchRequest &request, Style style, const Q
             context.err.flush();
         }
     }
+    if (journal) {
+        journal->finish();
+        if (!journal->manifest().labels.empty())
+            context.out << journalLine(journal->id()) << '\n';
+    } else if (request.changesLabels && !request.dryRun) {
+        context.out << QStringLiteral("No journal was kept (--no-journal): this run cannot be undone.") << '\n';
+    }
     context.out.flush();
     for (; reason != report.reasons().end(); ++reason)
         context.err << reasonLine(reason->path, reason->text) << '\n';
@@ -229,7 +257,9 @@ const QString kLabelsSaved = QStringLiteral("label%1 would have been saved");
 int setPrinterCommand(Context &context, const ParsedArgs &args)
 {
     QStringList values;
-    const BatchRequest request = fileList(args, 1, values);
+    BatchRequest request = fileList(args, 1, values);
+    request.changesLabels = true;
+    request.command = QStringLiteral("set-printer");
     return runBatch(context, request, Style::Annotate, kLabelsSaved,
                     [&](const QuillApp &app, ReportSink &report, const RunHooks &hooks) {
                         runSetPrinter(request.files, app, values[0], report, hooks);
@@ -239,7 +269,9 @@ int setPrinterCommand(Context &context, const ParsedArgs &args)
 int setPathsCommand(Context &context, const ParsedArgs &args)
 {
     QStringList values;
-    const BatchRequest request = fileList(args, 2, values);
+    BatchRequest request = fileList(args, 2, values);
+    request.changesLabels = true;
+    request.command = QStringLiteral("set-paths");
     return runBatch(context, request, Style::Log, kLabelsSaved,
                     [&](const QuillApp &app, ReportSink &report, const RunHooks &hooks) {
                         runSetPaths(request.files, app, values[0], values[1], report, hooks);
@@ -249,7 +281,9 @@ int setPathsCommand(Context &context, const ParsedArgs &args)
 int setVariableLengthCommand(Context &context, const ParsedArgs &args)
 {
     QStringList values;
-    const BatchRequest request = fileList(args, 2, values);
+    BatchRequest request = fileList(args, 2, values);
+    request.changesLabels = true;
+    request.command = QStringLiteral("set-variable-length");
     if (values[0].isEmpty())
         throw UsageError{QStringLiteral("NAME must not be empty.")};
     const std::optional<SetVariableRequest> change = setVariableRequest(values[0], values[1]);

@@ -2,6 +2,7 @@
 
 #include "cli/cli_internal.h"
 #include "inspect/label_rows.h"
+#include "journal/run_journal.h"
 #include "output/sample_value.h"
 #include "platform/files.h"
 #include "platform/native_names.h"
@@ -29,6 +30,13 @@ const QString kBatchDetails = QStringLiteral(
     "                label and write no file; the report is followed by one line\n"
     "                saying how many labels or files would have been written\n");
 
+const QString kJournalDetails = QStringLiteral(
+    "  --no-journal  keep no copy of the labels before they are saved: the run\n"
+    "                cannot be undone\n"
+    "\n"
+    "Before each label is saved its bytes are copied into the run's journal, and\n"
+    "after the report a line names the run; \"strovex-cli undo RUN\" takes it back.\n");
+
 QString variableColumnTitles()
 {
     const auto model = createVariableGridModel();
@@ -42,6 +50,7 @@ std::vector<Command> makeCommands()
 {
     const OptionSpec folder{QStringLiteral("folder"), true};
     const OptionSpec dryRun{QStringLiteral("dry-run"), false};
+    const OptionSpec noJournal{QStringLiteral("no-journal"), false};
     return {
         {QStringLiteral("info"), QStringLiteral("LABEL... [--json]"),
          QStringLiteral("everything the label view shows"),
@@ -96,15 +105,15 @@ std::vector<Command> makeCommands()
         {QStringLiteral("set-printer"), QStringLiteral("PRINTER (LABEL | --folder DIR)... [--dry-run]"),
          QStringLiteral("give every label this printer and save it"),
          QStringLiteral("Sets PRINTER, as given, as the printer of every label and saves the label.\n\n")
-             + kBatchDetails,
-         {folder, dryRun}, setPrinterCommand},
+             + kBatchDetails + kJournalDetails,
+         {folder, dryRun, noJournal}, setPrinterCommand},
         {QStringLiteral("set-paths"), QStringLiteral("OLD NEW (LABEL | --folder DIR)... [--dry-run]"),
          QStringLiteral("replace OLD by NEW in the graphics' picture paths"),
          QStringLiteral("Replaces the first occurrence of OLD (letters A to Z in any case) by NEW in the\n"
                         "picture path of every graphic and saves each label where a graphic took its new\n"
                         "path. Spaces and control characters around OLD and NEW are ignored.\n\n")
-             + kBatchDetails,
-         {folder, dryRun}, setPathsCommand},
+             + kBatchDetails + kJournalDetails,
+         {folder, dryRun, noJournal}, setPathsCommand},
         {QStringLiteral("set-variable-length"), QStringLiteral("NAME LENGTH (LABEL | --folder DIR)... [--dry-run]"),
          QStringLiteral("give the variable NAME a new length"),
          QStringLiteral("Gives the variable NAME (as the designer finds it) the length LENGTH in every\n"
@@ -112,8 +121,8 @@ std::vector<Command> makeCommands()
                         "whole number: optional leading spaces, an optional sign, then decimal digits, or\n"
                         "hexadecimal digits after \"$\", \"x\" or \"0x\"; nothing may follow, and it must\n"
                         "fit in 32 bits.\n\n")
-             + kBatchDetails,
-         {folder, dryRun}, setVariableLengthCommand},
+             + kBatchDetails + kJournalDetails,
+         {folder, dryRun, noJournal}, setVariableLengthCommand},
         {QStringLiteral("extract-scripts"), QStringLiteral("[--dest DIR] (LABEL | --folder DIR)... [--dry-run]"),
          QStringLiteral("write every script function into its own .vbs file"),
          QStringLiteral("Writes the source of every Visual Basic Script function of every label into\n"
@@ -123,6 +132,24 @@ std::vector<Command> makeCommands()
                         "  --dest DIR    the folder for the script files; it must exist\n")
              + kBatchDetails,
          {{QStringLiteral("dest"), true}, folder, dryRun}, extractScriptsCommand},
+        {QStringLiteral("runs"), QStringLiteral("[--json | --prune DAYS]"),
+         QStringLiteral("the runs kept in the journal, and the space they take"),
+         QStringLiteral("Lists the changing runs kept in the journal, oldest first: id, time (UTC),\n"
+                        "command, labels changed and the space the run's copies take.\n"
+                        "\n"
+                        "  --json        a JSON array instead, one object per run (id, time, command,\n"
+                        "                arguments, labels, bytes, finished)\n"
+                        "  --prune DAYS  remove the runs older than DAYS days\n"),
+         {{QStringLiteral("json"), false}, {QStringLiteral("prune"), true}}, runsCommand},
+        {QStringLiteral("undo"), QStringLiteral("RUN [--force] [--dry-run]"),
+         QStringLiteral("put back the labels a run changed"),
+         QStringLiteral("Puts back the bytes each label of RUN had before the run, where the label is\n"
+                        "still as the run left it; a label changed since is named and left alone. What\n"
+                        "the undo replaces is kept in a new run, so an undo can be undone too.\n"
+                        "\n"
+                        "  --force    restore labels changed since the run as well\n"
+                        "  --dry-run  say what would happen and change nothing\n"),
+         {{QStringLiteral("force"), false}, dryRun}, undoCommand},
     };
 }
 
@@ -378,6 +405,8 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const Cl
         } catch (const FileError &e) {
             context.message(e.message());
             status = CliFileErrors;
+        } catch (const JournalError &e) {
+            context.message(e.message());
         } catch (const std::bad_alloc &) {
             if (context.labelInHand().isEmpty())
                 throw;

@@ -94,9 +94,14 @@ int setPrinterCommand(Context &context, const ParsedArgs &args);
 int setPathsCommand(Context &context, const ParsedArgs &args);
 int setVariableLengthCommand(Context &context, const ParsedArgs &args);
 int extractScriptsCommand(Context &context, const ParsedArgs &args);
+int runsCommand(Context &context, const ParsedArgs &args);
+int undoCommand(Context &context, const ParsedArgs &args);
 
 // Exactly `count` positional arguments, else a UsageError naming `what`.
 QStringList requirePositional(const ParsedArgs &args, int count, const QString &what);
+
+// The line after a run that kept labels in the journal run `id`.
+QString journalLine(const QString &id);
 
 // Control characters turned visible so that one cell stays on one line.
 QString oneLine(const QString &text);

@@ -13,6 +13,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -88,9 +90,18 @@ QString argForLog(const Value &value)
     }, value);
 }
 
+// A crash at the worst moment: nothing is flushed, nothing unwinds.
+[[noreturn]] void killProcess()
+{
+#ifdef SIGKILL
+    std::raise(SIGKILL);
+#endif
+    std::_Exit(137);
+}
+
 // Counts the call and applies the process-wide knobs. Throws when a knob says
-// this call fails.
-void beforeCall(const detail::Document *doc, const QString &objectPath, const detail::Member *member, int dispId, CallKind kind,
+// this call fails. Returns the call's number counted from the knobs' setting.
+std::uint64_t beforeCall(const detail::Document *doc, const QString &objectPath, const detail::Member *member, int dispId, CallKind kind,
                 std::span<const Value> args)
 {
     ++g_callCount;
@@ -114,6 +125,8 @@ void beforeCall(const detail::Document *doc, const QString &objectPath, const de
             g_logFile->flush();
         }
     }
+    if (k.killPoint && k.killPoint == 2 * n - 1)
+        killProcess();
     if (k.latencyUs)
         spin(k.latencyUs);
     if (k.stopAfter && n > k.stopAfter)
@@ -121,6 +134,18 @@ void beforeCall(const detail::Document *doc, const QString &objectPath, const de
                               + toU16(QString::number(k.stopAfter)) + u").");
     if (k.failCall && n == k.failCall)
         throw AutomationError(u"Simulated failure of call " + toU16(QString::number(n)) + u".");
+    return n;
+}
+
+void afterCall(std::uint64_t n)
+{
+    std::uint64_t killPoint = 0;
+    {
+        std::lock_guard lock(g_knobMutex);
+        killPoint = g_knobs.killPoint;
+    }
+    if (killPoint && killPoint == 2 * n)
+        killProcess();
 }
 
 void openLog(const QString &file)
@@ -189,7 +214,14 @@ Value SimObject::invoke(int dispId, CallKind kind, std::span<const Value> args)
             break;
         }
     }
-    beforeCall(doc_.get(), path_, found, dispId, kind, args);
+    const std::uint64_t n = beforeCall(doc_.get(), path_, found, dispId, kind, args);
+    Value result = invokeMember(found, dispId, kind, args);
+    afterCall(n);
+    return result;
+}
+
+Value SimObject::invokeMember(const Member *found, int dispId, CallKind kind, std::span<const Value> args)
+{
 
     if (!found)
         raise(QStringLiteral("Unknown name: %1 has no member with DispID %2.").arg(path_.isEmpty() ? QStringLiteral("The label") : path_).arg(dispId));
@@ -542,6 +574,7 @@ void loadKnobsFromEnvironment()
     k.stopAfter = parseKnob("STROVEX_SIM_STOP_AFTER");
     k.latencyUs = std::uint32_t(std::min<std::uint64_t>(parseKnob("STROVEX_SIM_LATENCY_US"), std::numeric_limits<std::uint32_t>::max()));
     k.logFile = qEnvironmentVariable("STROVEX_SIM_LOG");
+    k.killPoint = parseKnob("STROVEX_SIM_KILL_POINT");
     setKnobs(k);
 }
 

@@ -55,7 +55,8 @@ ProgramDesigner programDesigner();
 
 // Process-wide knobs (fault sweeps, a designer that stopped, latency, call log).
 // 0 switches a knob off. The environment variables STROVEX_SIM_FAIL_CALL,
-// STROVEX_SIM_STOP_AFTER, STROVEX_SIM_LATENCY_US and STROVEX_SIM_LOG set them.
+// STROVEX_SIM_STOP_AFTER, STROVEX_SIM_LATENCY_US, STROVEX_SIM_LOG and
+// STROVEX_SIM_KILL_POINT set them.
 // failCall and stopAfter count every call on any simulated object from the
 // moment the knobs were set (setKnobs and loadKnobsFromEnvironment restart it).
 struct Knobs {
@@ -63,6 +64,9 @@ struct Knobs {
     std::uint64_t stopAfter = 0;  // every call after the Nth raises
     std::uint32_t latencyUs = 0;  // added to every call
     QString logFile;              // one line per call appended when set
+    // The process ends at once, as by SIGKILL, at point N: odd N just before
+    // call (N+1)/2 does anything, even N just after call N/2 did its work.
+    std::uint64_t killPoint = 0;
 };
 void setKnobs(const Knobs &knobs);
 Knobs knobs();

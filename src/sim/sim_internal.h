@@ -89,6 +89,9 @@ protected:
     std::shared_ptr<AppState> app_;
     std::shared_ptr<Document> doc_;
     QString path_;
+
+private:
+    Value invokeMember(const Member *found, int dispId, CallKind kind, std::span<const Value> args);
 };
 
 // Argument and value helpers. Each raises AutomationError on a wrong argument.

@@ -2,9 +2,12 @@
 
 #include "browse/browse_folder.h"
 #include "inspect/display_text.h"
+#include "journal/run_journal.h"
+#include "journal/undo.h"
 #include "tools/find_files.h"
 #include "ui/error_boundary.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,6 +22,8 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace strovex {
 namespace {
@@ -158,6 +163,22 @@ TBatchDialog::TBatchDialog(QWidget *parent, const QuillApp &connection, const Ba
     pnlRun->hide();
     buttons->addWidget(pnlRun, 1);
     buttons->addStretch(1);
+    // Under the report, for the tools that change labels: whether the last
+    // run can be undone, and its Undo.
+    pnlJournal = new QWidget(this);
+    pnlJournal->setObjectName(QStringLiteral("pnlJournal"));
+    auto *journalRow = new QHBoxLayout(pnlJournal);
+    journalRow->setContentsMargins(0, 0, 0, 0);
+    lblJournal = new QLabel(pnlJournal);
+    lblJournal->setObjectName(QStringLiteral("lblJournal"));
+    btnUndoRun = new QPushButton(QStringLiteral("Undo this run"), pnlJournal);
+    btnUndoRun->setObjectName(QStringLiteral("btnUndoRun"));
+    btnUndoRun->setAutoDefault(false);
+    btnUndoRun->setEnabled(false);
+    journalRow->addWidget(lblJournal, 1);
+    journalRow->addWidget(btnUndoRun);
+    pnlJournal->hide();
+    buttons->addWidget(pnlJournal, 1);
     runButton_ = new QPushButton(setup.runButtonText, this);
     runButton_->setObjectName(setup.runButtonName);
     runButton_->setDefault(true);
@@ -198,6 +219,8 @@ TBatchDialog::TBatchDialog(QWidget *parent, const QuillApp &connection, const Ba
     connect(runButton_, &QPushButton::clicked, this, &TBatchDialog::runWithProgress);
     connect(btnStop, &QPushButton::clicked, this, &TBatchDialog::requestStop);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnUndoRun, &QPushButton::clicked, this, &TBatchDialog::undoLastRun);
+    layoutForJournal_ = layout;
 }
 
 TBatchDialog::~TBatchDialog() = default;
@@ -207,8 +230,13 @@ void TBatchDialog::runWithProgress()
     if (running_)
         return;
     setRunning(true);
+    lastRunId_.clear();
+    btnUndoRun->setEnabled(false);
+    lblJournal->clear();
     runGuarded(this, [this] { runClicked(); });
+    runGuarded(this, [this] { endJournal(); });
     setRunning(false);
+    btnUndoRun->setEnabled(!lastRunId_.isEmpty());
     if (closeAfterRun_) {
         closeAfterRun_ = false;
         QDialog::reject();
@@ -253,6 +281,60 @@ void TBatchDialog::setRunning(bool on)
 void TBatchDialog::keepRunButtonOffAfterRun()
 {
     runButtonOffAfterRun_ = true;
+}
+
+void TBatchDialog::offerJournal()
+{
+    chkJournal = new QCheckBox(QStringLiteral("&Keep a journal (undo)"), this);
+    chkJournal->setObjectName(QStringLiteral("chkJournal"));
+    chkJournal->setChecked(true);
+    chkJournal->setToolTip(QStringLiteral("Copy each label before it is saved, so that the run can be undone"));
+    // Below the file list, above the line over the buttons.
+    layoutForJournal_->insertWidget(layoutForJournal_->count() - 2, chkJournal);
+    pnlJournal->show();
+}
+
+RunHooks TBatchDialog::changingRunHooks(const QString &command, const QStringList &arguments)
+{
+    changingRun_ = true;
+    if (!chkJournal || !chkJournal->isChecked())
+        return runHooks();
+    journal_ = std::make_unique<RunJournal>(journalFolder(), command, arguments);
+    return journalled(runHooks(), *journal_);
+}
+
+void TBatchDialog::endJournal()
+{
+    const bool changing = std::exchange(changingRun_, false);
+    const std::unique_ptr<RunJournal> journal = std::move(journal_);
+    if (!changing)
+        return;
+    if (!journal) {
+        lblJournal->setText(QStringLiteral("No journal was kept: this run cannot be undone."));
+        return;
+    }
+    journal->finish();
+    if (journal->manifest().labels.empty()) {
+        lblJournal->setText(QStringLiteral("No label was saved: nothing to undo."));
+        return;
+    }
+    lastRunId_ = journal->id();
+    lblJournal->setText(QStringLiteral("Journal: run %1").arg(lastRunId_));
+}
+
+void TBatchDialog::undoLastRun()
+{
+    runGuarded(this, [this] {
+        BusyCursor busy;
+        const QString id = std::exchange(lastRunId_, QString());
+        btnUndoRun->setEnabled(false);
+        const UndoResult result = undoRun(journalFolder(), id, {});
+        for (const QString &line : result.lines)
+            report().append(line);
+        const QString summary = restoredLine(result);
+        report().append(summary);
+        lblJournal->setText(summary);
+    });
 }
 
 void TBatchDialog::requestStop()

@@ -19,6 +19,7 @@
 #include <optional>
 #include <vector>
 
+class QCheckBox;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
@@ -60,6 +61,13 @@ public:
     // Asks a working run to end after the label in hand.
     void requestStop();
 
+    // The tools that change labels: the box that keeps a journal of the run,
+    // and "Undo this run", enabled once a run kept in the journal has ended.
+    QCheckBox *journalBox() const { return chkJournal; }
+    QPushButton *undoButton() const { return btnUndoRun; }
+    // What the last run left to undo: its journal's run id, or why there is none.
+    QLabel *journalLine() const { return lblJournal; }
+
 protected:
     // The connection is borrowed from the main window and held until the dialog goes.
     TBatchDialog(QWidget *parent, const QuillApp &connection, const BatchDialogSetup &setup);
@@ -76,6 +84,13 @@ protected:
     RunHooks runHooks();
     // The run button stays disabled once this run is over, however it ends.
     void keepRunButtonOffAfterRun();
+    // For a tool that changes labels: the journal box (ticked) and "Undo this run".
+    void offerJournal();
+    // runHooks() for a run that changes labels, kept in a new journal when the
+    // box is ticked (the line beside "Undo this run" then names the run, else
+    // says the run cannot be undone). Throws JournalError when no journal can
+    // be made: nothing is changed then.
+    RunHooks changingRunHooks(const QString &command, const QStringList &arguments);
     void reject() override;
     // Runs inside the error boundary: an exception ends the run, keeps the
     // report lines, and is shown to the user; the dialog stays open.
@@ -89,6 +104,8 @@ private:
     void browseForPath(QLineEdit *box);
     void applyRunButtonRule();
     void showFileList();
+    void endJournal();
+    void undoLastRun();
 
     QuillApp connection_;
     QStringList files_;
@@ -110,6 +127,14 @@ private:
     QVBoxLayout *parameters_ = nullptr;
     std::unique_ptr<ReportSink> report_;
     FileChooser chooser_;
+    QCheckBox *chkJournal = nullptr;
+    QPushButton *btnUndoRun = nullptr;
+    QWidget *pnlJournal = nullptr;
+    QLabel *lblJournal = nullptr;
+    std::unique_ptr<RunJournal> journal_;
+    bool changingRun_ = false;
+    QString lastRunId_;
+    QVBoxLayout *layoutForJournal_ = nullptr;
 };
 
 } // namespace strovex

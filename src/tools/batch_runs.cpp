@@ -22,6 +22,38 @@ bool save(const IQuillmark &label, const RunHooks &hooks)
     return hooks.save ? hooks.save(label) : label.Save();
 }
 
+// The text after "Error: " when the journal cannot keep the label's bytes:
+// the label is then not saved.
+std::optional<QString> keepBeforeSave(const QString &path, const RunHooks &hooks)
+{
+    if (!hooks.beforeSave)
+        return std::nullopt;
+    if (const std::optional<QString> reason = hooks.beforeSave(path))
+        return QStringLiteral("Label \"%1\" was not saved: its copy for undo cannot be kept. %2").arg(path, *reason);
+    return std::nullopt;
+}
+
+void tellSaved(const RunHooks &hooks, const QString &outcome)
+{
+    if (hooks.afterSave)
+        hooks.afterSave(outcome);
+}
+
+// Log style: the save's line, or the journal's refusal.
+void saveLogged(const QString &path, const IQuillmark &label, const QuillApp &app, const RunHooks &hooks,
+                ReportSink &report)
+{
+    if (const std::optional<QString> refused = keepBeforeSave(path, hooks)) {
+        report.append(QStringLiteral("Error: ") + *refused);
+        return;
+    }
+    const QString line = save(label, hooks)
+        ? QStringLiteral("Done")
+        : QStringLiteral("Error: ") + QStringLiteral("Label \"%1\" cannot be saved!").arg(path) + details(app);
+    report.append(line);
+    tellSaved(hooks, line);
+}
+
 } // namespace
 
 QString StoppedLine(int done, int total)
@@ -55,6 +87,13 @@ RunHooks dryRunHooks(int &count)
         return true;
     };
     hooks.writeFile = [&count](const QString &, const QByteArray &) { ++count; };
+    return hooks;
+}
+
+RunHooks journalled(RunHooks hooks, RunJournal &journal)
+{
+    hooks.beforeSave = [&journal](const QString &path) { return journal.keep(path); };
+    hooks.afterSave = [&journal](const QString &outcome) { journal.saved(outcome); };
     return hooks;
 }
 
@@ -97,12 +136,16 @@ void runSetPrinter(const QStringList &files, const QuillApp &app, const QString 
             continue;
         }
         label.SetPrinterName(printer);
-        if (save(label, hooks)) {
-            report.setLine(i, path + QStringLiteral(" - Done."));
-        } else {
-            report.setLine(i, path + QStringLiteral(" - Error: ")
-                                  + QStringLiteral("Printer \"%1\" cannot be set!").arg(printer) + details(app));
+        if (const std::optional<QString> refused = keepBeforeSave(path, hooks)) {
+            report.setLine(i, path + QStringLiteral(" - Error: ") + *refused);
+            continue;
         }
+        const QString line = save(label, hooks)
+            ? path + QStringLiteral(" - Done.")
+            : path + QStringLiteral(" - Error: ") + QStringLiteral("Printer \"%1\" cannot be set!").arg(printer)
+                + details(app);
+        report.setLine(i, line);
+        tellSaved(hooks, line);
     }
 }
 
@@ -150,13 +193,8 @@ void runSetPaths(const QStringList &files, const QuillApp &app, const QString &o
         }
         if (graphics == 0)
             report.append(QStringLiteral("No graphics files found."));
-        if (changed) {
-            if (save(label, hooks))
-                report.append(QStringLiteral("Done"));
-            else
-                report.append(QStringLiteral("Error: ") + QStringLiteral("Label \"%1\" cannot be saved!").arg(path)
-                              + details(app));
-        }
+        if (changed)
+            saveLogged(path, label, app, hooks, report);
         report.append(QStringLiteral(" "));
     }
 }
@@ -203,11 +241,7 @@ void runSetVariableLength(const QStringList &files, const QuillApp &app, const S
         }
         if (changed) {
             report.append(QStringLiteral("Saving \"%1\"").arg(path));
-            if (save(label, hooks))
-                report.append(QStringLiteral("Done"));
-            else
-                report.append(QStringLiteral("Error: ") + QStringLiteral("Label \"%1\" cannot be saved!").arg(path)
-                              + details(app));
+            saveLogged(path, label, app, hooks, report);
         } else {
             report.append(QStringLiteral("Done"));
         }

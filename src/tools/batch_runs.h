@@ -7,6 +7,7 @@
 // changed it (Set printer always saves).
 
 #include "automation/designer.h"
+#include "journal/run_journal.h"
 #include "tools/report_sink.h"
 
 #include <QByteArray>
@@ -31,6 +32,11 @@ struct RunHooks {
     // true ends the run there, so every label is untouched or fully done, and
     // the report ends with StoppedLine.
     std::function<bool()> stopRequested;
+    // Told just before the designer saves the label `path` (never in a dry
+    // run): a text says why the label must not be saved.
+    std::function<std::optional<QString>(const QString &path)> beforeSave;
+    // Told after that save with the report line that says how it went.
+    std::function<void(const QString &outcome)> afterSave;
 };
 
 // The report's last line after a stop: `done` labels of `total` were done.
@@ -48,6 +54,10 @@ void reportOpenRefusal(const QuillApp &app, const QString &path, ReportSink &rep
 // script file is only counted in `count` (which must outlive the hooks) and
 // reported as successful; nothing is saved or written.
 RunHooks dryRunHooks(int &count);
+
+// `hooks` with every save kept in `journal` (which must outlive them): the
+// label's bytes are copied before the save and its new hash recorded after.
+RunHooks journalled(RunHooks hooks, RunJournal &journal);
 
 // Annotate style: every line becomes path + " - Done." or an error suffix.
 void runSetPrinter(const QStringList &files, const QuillApp &app, const QString &printer, ReportSink &report,

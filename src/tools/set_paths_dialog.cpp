@@ -15,11 +15,13 @@ TfrmSetPaths::TfrmSetPaths(QWidget *parent, const QuillApp &connection)
 {
     edtOldPath = addPathRow(QStringLiteral("&Old path:"), QStringLiteral("edtOldPath"), QStringLiteral("sbBrowseOldPath"));
     edtNewPath = addPathRow(QStringLiteral("&New path:"), QStringLiteral("edtNewPath"), QStringLiteral("sbBrowseNewPath"));
+    offerJournal();
 }
 
 void TfrmSetPaths::runClicked()
 {
-    runSetPaths(files(), connection(), edtOldPath->text(), edtNewPath->text(), report(), runHooks());
+    runSetPaths(files(), connection(), edtOldPath->text(), edtNewPath->text(), report(),
+                changingRunHooks(QStringLiteral("set-paths"), QStringList{edtOldPath->text(), edtNewPath->text()} + files()));
 }
 
 } // namespace strovex

@@ -24,6 +24,7 @@ TfrmSetPrinter::TfrmSetPrinter(QWidget *parent, const QuillApp &connection)
     // the name in other letter case, into the listed name.
     cmbPrinters->setCompleter(nullptr);
     addParameterRow(QStringLiteral("&Printer:"), cmbPrinters);
+    offerJournal();
 }
 
 void TfrmSetPrinter::showEvent(QShowEvent *event)
@@ -59,7 +60,8 @@ void TfrmSetPrinter::FormShow()
 
 void TfrmSetPrinter::runClicked()
 {
-    runSetPrinter(files(), connection(), cmbPrinters->currentText(), report(), runHooks());
+    runSetPrinter(files(), connection(), cmbPrinters->currentText(), report(),
+                changingRunHooks(QStringLiteral("set-printer"), QStringList{cmbPrinters->currentText()} + files()));
 }
 
 } // namespace strovex

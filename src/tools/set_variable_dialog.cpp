@@ -18,6 +18,7 @@ TfrmSetVariable::TfrmSetVariable(QWidget *parent, const QuillApp &connection)
     edtNewLength = new QLineEdit(this);
     edtNewLength->setObjectName(QStringLiteral("edtNewLength"));
     addParameterRow(QStringLiteral("&New length:"), edtNewLength);
+    offerJournal();
 }
 
 void TfrmSetVariable::runClicked()
@@ -27,7 +28,9 @@ void TfrmSetVariable::runClicked()
         return;
     // Files must be added again before the next run, also after a run that failed.
     keepRunButtonOffAfterRun();
-    runSetVariableLength(files(), connection(), *request, report(), runHooks());
+    runSetVariableLength(files(), connection(), *request, report(),
+                         changingRunHooks(QStringLiteral("set-variable-length"),
+                                          QStringList{edtVariable->text(), edtNewLength->text()} + files()));
 }
 
 } // namespace strovex

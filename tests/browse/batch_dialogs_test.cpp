@@ -1,9 +1,12 @@
 #include "tools/get_scripts_dialog.h"
+#include "tools/runs_dialog.h"
 #include "tools/set_paths_dialog.h"
 #include "tools/set_printer_dialog.h"
 #include "tools/set_variable_dialog.h"
 
 #include "browse/browse_folder.h"
+#include "journal/run_journal.h"
+#include "journal/runs_list.h"
 #include "platform/printers.h"
 #include "sim/sim_designer.h"
 #include "support/temp_dir.h"
@@ -11,16 +14,19 @@
 #include "ui/error_boundary.h"
 #include "widget_helpers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
@@ -577,4 +583,88 @@ TEST_F(BatchDialogs, FolderSearchSaysWhatItPassedOver)
 
     EXPECT_EQ(dialog.files(), QStringList{dir.file(QStringLiteral("a.lbl"))});
     EXPECT_EQ(messages, QStringList{SkippedNameLine(dir.file(QStringLiteral("box\\xFF.lbl")))});
+}
+
+TEST_F(BatchDialogs, AChangingRunKeepsAJournalThatUndoThisRunTakesBack)
+{
+    setPrinters(std::make_shared<StubPrinters>(QStringList{QStringLiteral("P")}, QStringLiteral("P")));
+    const QString l = label(QStringLiteral("l.lbl"), R"(, "PrinterName": "Old")");
+    const QByteArray before = readAll(l);
+    const std::size_t runsBefore = listRuns(journalFolder()).size();
+    TfrmSetPrinter dialog(nullptr, app);
+    dialog.show();
+    ASSERT_NE(dialog.journalBox(), nullptr);
+    EXPECT_TRUE(dialog.journalBox()->isChecked());
+    EXPECT_FALSE(dialog.undoButton()->isEnabled());
+
+    pick(dialog, QStringList{l});
+    dialog.runButton()->click();
+    const QByteArray after = readAll(l);
+    EXPECT_NE(after, before);
+    EXPECT_EQ(lines(&dialog), QStringList{l + QStringLiteral(" - Done.")});
+    EXPECT_TRUE(dialog.journalLine()->text().startsWith(QStringLiteral("Journal: run ")));
+    ASSERT_TRUE(dialog.undoButton()->isEnabled());
+
+    dialog.undoButton()->click();
+    EXPECT_EQ(readAll(l), before);
+    EXPECT_EQ(lines(&dialog), (QStringList{l + QStringLiteral(" - Done."), l + QStringLiteral(" - restored"),
+                                           QStringLiteral("Restored 1 label.")}));
+    EXPECT_FALSE(dialog.undoButton()->isEnabled());
+    // The run and the undo's own journal.
+    EXPECT_EQ(listRuns(journalFolder()).size(), runsBefore + 2);
+
+    dialog.journalBox()->setChecked(false);
+    dialog.runButton()->click();
+    EXPECT_EQ(readAll(l), after);
+    EXPECT_EQ(dialog.journalLine()->text(), QStringLiteral("No journal was kept: this run cannot be undone."));
+    EXPECT_FALSE(dialog.undoButton()->isEnabled());
+    EXPECT_EQ(listRuns(journalFolder()).size(), runsBefore + 2);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+}
+
+TEST_F(BatchDialogs, OnlyTheToolsThatChangeLabelsOfferTheJournal)
+{
+    const std::pair<std::function<TBatchDialog *()>, bool> tools[] = {
+        {[this] { return new TfrmSetPrinter(nullptr, app); }, true},
+        {[this] { return new TfrmSetPaths(nullptr, app); }, true},
+        {[this] { return new TfrmSetVariable(nullptr, app); }, true},
+        {[this] { return new TfrmGetScripts(nullptr, app); }, false},
+    };
+    for (const auto &[make, offered] : tools) {
+        const std::unique_ptr<TBatchDialog> dialog(make());
+        dialog->show();
+        EXPECT_EQ(dialog->journalBox() != nullptr, offered) << dialog->windowTitle().toStdString();
+        EXPECT_EQ(dialog->undoButton()->isVisible(), offered) << dialog->windowTitle().toStdString();
+    }
+}
+
+TEST_F(BatchDialogs, TheRunsWindowListsTheJournalWithUndoPerRun)
+{
+    TempDir data;
+    const QString root = data.file(QStringLiteral("runs"));
+    const QString l = label(QStringLiteral("l.lbl"), R"(, "PrinterName": "Old")");
+    const QByteArray before = readAll(l);
+    {
+        RunJournal journal(root, QStringLiteral("set-printer"), {QStringLiteral("New"), l});
+        LinesReport report;
+        runSetPrinter({l}, app, QStringLiteral("New"), report, journalled({}, journal));
+    }
+    TfrmRuns dialog(nullptr, root);
+    dialog.show();
+    auto *runs = child<QTreeWidget>(&dialog, "tvRuns");
+    ASSERT_EQ(runs->topLevelItemCount(), 1);
+    QTreeWidgetItem *run = runs->topLevelItem(0);
+    EXPECT_EQ(run->text(2), QStringLiteral("set-printer"));
+    EXPECT_EQ(run->text(3), QStringLiteral("1"));
+    EXPECT_TRUE(child<QLabel>(&dialog, "lblSpace")->text().endsWith(QStringLiteral(" in 1 run.")));
+
+    auto *undo = qobject_cast<QPushButton *>(runs->itemWidget(run, 5));
+    ASSERT_NE(undo, nullptr);
+    undo->click();
+    EXPECT_EQ(readAll(l), before);
+    EXPECT_TRUE(child<QPlainTextEdit>(&dialog, "memUndoReport")->toPlainText().startsWith(l + QStringLiteral(" - restored\n")));
+    // The undo kept what it replaced: a run of its own, listed at once.
+    ASSERT_EQ(runs->topLevelItemCount(), 2);
+    EXPECT_EQ(runs->topLevelItem(1)->text(2), QStringLiteral("undo"));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
 }

@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -49,6 +50,17 @@ inline QString printedLines(const QStringList &lines)
     for (const QString &line : lines)
         text += line + QLatin1Char('\n');
     return text;
+}
+
+// The output without the line that names a run's journal, and whether it had one.
+inline QString withoutJournalLine(const QString &out, bool *had = nullptr)
+{
+    static const QRegularExpression line(
+        QStringLiteral("(^|\n)Journal: run ([0-9-]+) \\(\"strovex-cli undo \\2\" takes it back\\)\\.\n$"));
+    const QRegularExpressionMatch match = line.match(out);
+    if (had)
+        *had = match.hasMatch();
+    return match.hasMatch() ? out.left(match.capturedStart() + match.capturedLength(1)) : out;
 }
 
 // Every file under `root` by relative path, with a hash of its bytes.

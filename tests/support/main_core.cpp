@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "platform/platform_info.h"
@@ -8,6 +9,10 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // The journals of the suite's runs never go to the user's data folder.
+    QTemporaryDir data;
+    if (qEnvironmentVariableIsEmpty("STROVEX_DATA_DIR"))
+        qputenv("STROVEX_DATA_DIR", data.path().toLocal8Bit());
     if (const std::optional<int> held = strovex::test::holdLabelIfAsked())
         return *held;
     // Suites run against the simulated designer in this process, where its

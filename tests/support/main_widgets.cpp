@@ -13,6 +13,10 @@ int main(int argc, char **argv)
     // Main windows keep their bounds in the user's settings: never the real ones.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    // Nor the user's data folder: the journals of the suite's runs go here.
+    QTemporaryDir data;
+    if (qEnvironmentVariableIsEmpty("STROVEX_DATA_DIR"))
+        qputenv("STROVEX_DATA_DIR", data.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Strovex"));
 #ifdef _WIN32
