@@ -1,0 +1,81 @@
+#include "cli/run_progress.h"
+
+#include <csignal>
+
+namespace strovex::cli {
+namespace {
+
+// Runs with more labels than this show the progress line.
+constexpr int kProgressAbove = 20;
+constexpr qsizetype kProgressPathWidth = 50;
+
+QString durationText(qint64 ms)
+{
+    const qint64 seconds = (ms + 999) / 1000;
+    if (seconds < 60)
+        return QStringLiteral("%1 s").arg(seconds);
+    if (seconds < 3600)
+        return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
+    return QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60);
+}
+
+// Ctrl+C during a run asks it to stop after the label in hand; outside a run
+// the previous handling (ending the program) stays.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    interrupted = 1;
+}
+
+} // namespace
+
+void ProgressLine::fileStarted(int index, int total, const QString &path)
+{
+    if (!enabled_ || total <= kProgressAbove)
+        return;
+    if (!clock_.isValid())
+        clock_.start();
+    QString shown = path;
+    if (shown.size() > kProgressPathWidth)
+        shown = QStringLiteral("...") + shown.right(kProgressPathWidth - 3);
+    QString line = QStringLiteral("%1/%2  %3").arg(index).arg(total).arg(shown);
+    if (index > 0) {
+        const qint64 elapsed = clock_.elapsed();
+        if (showRate_ && elapsed > 0)
+            line += QStringLiteral("  %1 labels/s").arg(index * 1000.0 / double(elapsed), 0, 'f', 1);
+        const qint64 leftMs = elapsed * (total - index) / index;
+        line += QStringLiteral("  %1 left").arg(durationText(leftMs));
+    }
+    // Carriage return, then erase to the end of the line.
+    err_ << '\r' << line << "\x1b[K";
+    err_.flush();
+    shown_ = true;
+}
+
+void ProgressLine::finish()
+{
+    if (!shown_)
+        return;
+    err_ << "\r\x1b[K";
+    err_.flush();
+    shown_ = false;
+}
+
+InterruptStopsRun::InterruptStopsRun()
+{
+    interrupted = 0;
+    previous_ = std::signal(SIGINT, onInterrupt);
+}
+
+InterruptStopsRun::~InterruptStopsRun()
+{
+    std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
+}
+
+bool InterruptStopsRun::requested() const
+{
+    return interrupted != 0;
+}
+
+} // namespace strovex::cli
