@@ -277,9 +277,13 @@ int infoCommand(Context &context, const ParsedArgs &args)
         QTextStream &out;
         ~CloseDocument()
         {
-            if (document.open()) {
-                document.endArray();
-                out << '\n';
+            // Also while an error unwinds, when memory may be short: nothing may escape.
+            try {
+                if (document.open()) {
+                    document.endArray();
+                    out << '\n';
+                }
+            } catch (...) {
             }
         }
     } closeDocument{document, context.out};

@@ -15,7 +15,9 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <stdexcept>
 #include <thread>
 
@@ -427,6 +429,12 @@ private:
         if (read.outcome != LabelFileRead::Read)
             return refuse(read.reason);
         const QByteArray bytes = std::move(read.bytes);
+        // Qt's parser ends the process when memory runs out inside it (its
+        // allocations fail where nothing can catch them): ask for the few times
+        // the file's size that a parse takes first, and fail as an allocation
+        // does when that cannot be had. Untouched, the probe costs no memory.
+        if (!std::unique_ptr<char[]>(new (std::nothrow) char[std::size_t(bytes.size()) * 3 + 1]))
+            throw std::bad_alloc();
         QJsonParseError error;
         const QJsonDocument json = QJsonDocument::fromJson(bytes, &error);
         if (error.error != QJsonParseError::NoError)
