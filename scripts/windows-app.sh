@@ -20,6 +20,11 @@ build_windows_app() {
         STROVEX_QT_KIT=$("$STROVEX_ROOT/scripts/qt-windows-kit") || return 1
     fi
     export STROVEX_QT_KIT
+    # SQLite, compiled in from Debian's own sources (cached like the kit).
+    if [ -z "${STROVEX_SQLITE_KIT:-}" ]; then
+        STROVEX_SQLITE_KIT=$("$STROVEX_ROOT/scripts/sqlite-windows") || return 1
+    fi
+    export STROVEX_SQLITE_KIT
     # CMake keeps the toolchain of a build folder's first configuration: a new
     # kit needs a fresh configuration.
     if [ -f "$WIN_APP_BUILD/CMakeCache.txt" ] \
@@ -30,7 +35,7 @@ build_windows_app() {
     local launcher=()
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     cmake --preset windows -S "$STROVEX_ROOT" -DSTROVEX_BUILD_TESTS="${STROVEX_WIN_APP_TESTS:-OFF}" \
-        "${launcher[@]}" >/dev/null || return 1
+        -DSTROVEX_SQLITE_KIT="$STROVEX_SQLITE_KIT" "${launcher[@]}" >/dev/null || return 1
     local targets=("$@")
     [ ${#targets[@]} -gt 0 ] || targets=(strovex strovex-cli strovexsim)
     nice -n 5 cmake --build "$WIN_APP_BUILD" -j2 --target "${targets[@]}"

@@ -2,111 +2,22 @@
 // line, their report printed as the dialog shows it after the run.
 
 #include "cli/cli_internal.h"
-#include "platform/files.h"
+#include "cli/run_progress.h"
 #include "journal/run_journal.h"
+#include "platform/files.h"
 #include "tools/batch_runs.h"
 #include "tools/extract_scripts.h"
 #include "tools/find_files.h"
 #include "tools/whole_number.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 
-#include <csignal>
 #include <functional>
 #include <memory>
 #include <optional>
 
 namespace strovex::cli {
 namespace {
-
-// Runs with more labels than this show the progress line.
-constexpr int kProgressAbove = 20;
-constexpr qsizetype kProgressPathWidth = 50;
-
-// One self-updating line on a terminal: done/total, current file, time left.
-class ProgressLine {
-public:
-    ProgressLine(QTextStream &err, bool enabled) : err_(err), enabled_(enabled) {}
-    ~ProgressLine() { finish(); }
-
-    void fileStarted(int index, int total, const QString &path)
-    {
-        if (!enabled_ || total <= kProgressAbove)
-            return;
-        if (!clock_.isValid())
-            clock_.start();
-        QString shown = oneLine(path);
-        if (shown.size() > kProgressPathWidth)
-            shown = QStringLiteral("...") + shown.right(kProgressPathWidth - 3);
-        QString line = QStringLiteral("%1/%2  %3").arg(index).arg(total).arg(shown);
-        if (index > 0) {
-            const qint64 leftMs = clock_.elapsed() * (total - index) / index;
-            line += QStringLiteral("  %1 left").arg(durationText(leftMs));
-        }
-        // Back to the line's start, then spaces over what the last line left
-        // beyond this one: no escape codes, which a Windows console prints raw.
-        const qsizetype shorter = width_ - line.size();
-        err_ << '\r' << line;
-        if (shorter > 0)
-            err_ << QString(shorter, u' ') << '\r' << line;
-        err_.flush();
-        width_ = line.size();
-        shown_ = true;
-    }
-
-    void finish()
-    {
-        if (!shown_)
-            return;
-        err_ << '\r' << QString(width_, u' ') << '\r';
-        err_.flush();
-        width_ = 0;
-        shown_ = false;
-    }
-
-private:
-    static QString durationText(qint64 ms)
-    {
-        const qint64 seconds = (ms + 999) / 1000;
-        if (seconds < 60)
-            return QStringLiteral("%1 s").arg(seconds);
-        if (seconds < 3600)
-            return QStringLiteral("%1 min %2 s").arg(seconds / 60).arg(seconds % 60);
-        return QStringLiteral("%1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60);
-    }
-
-    QTextStream &err_;
-    bool enabled_;
-    bool shown_ = false;
-    qsizetype width_ = 0;
-    QElapsedTimer clock_;
-};
-
-// Ctrl+C during a run asks it to stop after the label in hand; outside a run
-// the previous handling (ending the program) stays.
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void onInterrupt(int)
-{
-    interrupted = 1;
-}
-
-class InterruptStopsRun {
-public:
-    InterruptStopsRun()
-    {
-        interrupted = 0;
-        previous_ = std::signal(SIGINT, onInterrupt);
-    }
-    ~InterruptStopsRun() { std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_); }
-    InterruptStopsRun(const InterruptStopsRun &) = delete;
-    InterruptStopsRun &operator=(const InterruptStopsRun &) = delete;
-    bool requested() const { return interrupted != 0; }
-
-private:
-    void (*previous_)(int) = SIG_DFL;
-};
 
 enum class Style { Annotate, Log };
 

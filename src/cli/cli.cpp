@@ -37,6 +37,16 @@ const QString kJournalDetails = QStringLiteral(
     "Before each label is saved its bytes are copied into the run's journal, and\n"
     "after the report a line names the run; \"strovex-cli undo RUN\" takes it back.\n");
 
+const QString kCollectionDetails = QStringLiteral(
+    "\n"
+    "  --db FILE  the index (default: collection.sqlite in the user's data folder)\n");
+
+const QString kQuestionFormats = QStringLiteral(
+    "  --csv      comma-separated rows, every field quoted\n"
+    "  --json     one JSON object\n"
+    "Answers come from the index alone, with when it was last refreshed for the\n"
+    "folders it covers.\n");
+
 QString variableColumnTitles()
 {
     const auto model = createVariableGridModel();
@@ -51,6 +61,9 @@ std::vector<Command> makeCommands()
     const OptionSpec folder{QStringLiteral("folder"), true};
     const OptionSpec dryRun{QStringLiteral("dry-run"), false};
     const OptionSpec noJournal{QStringLiteral("no-journal"), false};
+    const OptionSpec db{QStringLiteral("db"), true};
+    const OptionSpec csv{QStringLiteral("csv"), false};
+    const OptionSpec json{QStringLiteral("json"), false};
     return {
         {QStringLiteral("info"), QStringLiteral("LABEL... [--json]"),
          QStringLiteral("everything the label view shows"),
@@ -150,6 +163,61 @@ std::vector<Command> makeCommands()
                         "  --force    restore labels changed since the run as well\n"
                         "  --dry-run  say what would happen and change nothing\n"),
          {{QStringLiteral("force"), false}, dryRun}, undoCommand},
+        {QStringLiteral("index"), QStringLiteral("FOLDER... [--db FILE] [--json]"),
+         QStringLiteral("record every label below the folders in the collection index"),
+         QStringLiteral("Walks each FOLDER as \"++\" does and records in the index what \"info --json\"\n"
+                        "shows of every label, with the file's size, time and SHA-256, or the designer's\n"
+                        "text when it refuses the label. Labels unchanged since the last run are not\n"
+                        "opened again; a changed one is read again, a deleted one removed, a moved one\n"
+                        "(same bytes at a new path) re-keyed without opening it. The labels of a folder\n"
+                        "that cannot be reached are kept and marked \"not seen\". Each label is written\n"
+                        "on its own, so a run that is stopped (Ctrl+C) or killed goes on where it ended.\n")
+             + kCollectionDetails
+             + QStringLiteral("  --json     the summary as one JSON object\n"),
+         {db, json}, indexCommand},
+        {QStringLiteral("where-used"), QStringLiteral("--printer|--font|--variable|--picture|--database|--function|"
+                                                      "--dependent-file PATTERN [--db FILE] [--csv|--json]"),
+         QStringLiteral("the indexed labels that use a printer, font, variable, ..."),
+         QStringLiteral("Lists the indexed labels, sorted by path, with the objects, variables, ... that\n"
+                        "match PATTERN (\"*\" any run of characters, \"?\" one; letter case ignored).\n"
+                        "Printers, fonts, variables and functions match by the whole name; a picture\n"
+                        "(a graphic's file) or dependent file by any part of its path; a database by\n"
+                        "its name, its table or a part of its connection string.\n")
+             + kCollectionDetails + kQuestionFormats,
+         {{QStringLiteral("printer"), true}, {QStringLiteral("font"), true}, {QStringLiteral("variable"), true},
+          {QStringLiteral("picture"), true}, {QStringLiteral("database"), true}, {QStringLiteral("function"), true},
+          {QStringLiteral("dependent-file"), true}, db, csv, json},
+         whereUsedCommand},
+        {QStringLiteral("query"), QStringLiteral("TEXT... [--limit N] [--db FILE] [--csv|--json]"),
+         QStringLiteral("full-text search over everything indexed"),
+         QStringLiteral("Searches the names, contents, default values, SQL, connection strings and\n"
+                        "scripts of every indexed label for words starting with each word of TEXT, best\n"
+                        "matches first, and shows the field that matched.\n"
+                        "\n"
+                        "  --limit N  at most N hits (default 100)\n")
+             + kCollectionDetails + kQuestionFormats,
+         {{QStringLiteral("limit"), true}, db, csv, json}, queryCommand},
+        {QStringLiteral("inventory"), QStringLiteral("[FOLDER...] [--db FILE] [--csv|--json]"),
+         QStringLiteral("one row per indexed label"),
+         QStringLiteral("Lists every indexed label (below FOLDER, when given): path, title, size in the\n"
+                        "label's unit, printer, counts of objects, variables, databases and functions,\n"
+                        "when it was indexed and its state (read, refused, failed; \"not seen\" when its\n"
+                        "folder could not be reached).\n")
+             + kCollectionDetails + kQuestionFormats,
+         {db, csv, json}, inventoryCommand},
+        {QStringLiteral("check"), QStringLiteral("[FOLDER...] [--ignore RULE]... [--db FILE] [--csv|--json|--html]"),
+         QStringLiteral("the health check of the indexed labels"),
+         QStringLiteral("Checks the indexed labels (those below FOLDER, which is indexed first, when\n"
+                        "given) against the rules and reports each finding with its rule, severity and\n"
+                        "the label and item it concerns. Exit status 1 when a finding is an error.\n"
+                        "\n"
+                        "  --rules        list the rules and do nothing else\n"
+                        "  --ignore RULE  leave RULE out (may be given more than once)\n"
+                        "  --html         one self-contained HTML page instead of text\n")
+             + kCollectionDetails + kQuestionFormats,
+         {{QStringLiteral("rules"), false}, {QStringLiteral("ignore"), true}, {QStringLiteral("html"), false}, db, csv,
+          json},
+         checkCommand},
     };
 }
 
@@ -407,6 +475,7 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const Cl
             status = CliFileErrors;
         } catch (const JournalError &e) {
             context.message(e.message());
+            status = CliFileErrors;
         } catch (const std::bad_alloc &) {
             if (context.labelInHand().isEmpty())
                 throw;

@@ -96,6 +96,11 @@ int setVariableLengthCommand(Context &context, const ParsedArgs &args);
 int extractScriptsCommand(Context &context, const ParsedArgs &args);
 int runsCommand(Context &context, const ParsedArgs &args);
 int undoCommand(Context &context, const ParsedArgs &args);
+int indexCommand(Context &context, const ParsedArgs &args);
+int whereUsedCommand(Context &context, const ParsedArgs &args);
+int queryCommand(Context &context, const ParsedArgs &args);
+int inventoryCommand(Context &context, const ParsedArgs &args);
+int checkCommand(Context &context, const ParsedArgs &args);
 
 // Exactly `count` positional arguments, else a UsageError naming `what`.
 QStringList requirePositional(const ParsedArgs &args, int count, const QString &what);

@@ -1,6 +1,6 @@
 #include "journal/run_journal.h"
 
-#include "output/save_file.h"
+#include "platform/files.h"
 
 #include <QCryptographicHash>
 #include <QDir>

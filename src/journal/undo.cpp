@@ -1,7 +1,7 @@
 #include "journal/undo.h"
 
 #include "journal/run_journal.h"
-#include "output/save_file.h"
+#include "platform/files.h"
 
 #include <QDir>
 #include <QFile>
