@@ -269,9 +269,11 @@ long liveServerObjects()
     return liveCount;
 }
 
-RegistrationResult registerServer(HKEY classesRoot, const ServerClass &serverClass, const std::u16string &modulePath)
+RegistrationResult registerServer(HKEY classesRoot, const ServerClass &serverClass, const std::u16string &modulePath,
+                                  HKEY shadowedRoot)
 {
-    if (progIdOwner(classesRoot, serverClass) == Owner::Other)
+    if (progIdOwner(classesRoot, serverClass) == Owner::Other
+        || (shadowedRoot && progIdOwner(shadowedRoot, serverClass) == Owner::Other))
         return failure(SELFREG_E_CLASS,
                        u"\"" + serverClass.progId
                            + u"\" is registered to another program; its registration was left as it is.");
