@@ -322,6 +322,11 @@ int runCli(const QStringList &args, QTextStream &out, QTextStream &err, const Cl
                 out.flush();
                 return CliOk;
             }
+            if (arg == u"--version") {
+                out << QStringLiteral("%1 %2\n").arg(kProgram, versionText(productVersion(), buildNumber()));
+                out.flush();
+                return CliOk;
+            }
             QString value;
             if (!arg.startsWith(QStringLiteral("--")) || optionName(arg, value) != u"designer")
                 throw UsageError{QStringLiteral("Unknown option %1.").arg(arg)};

@@ -1,6 +1,7 @@
 // The command line itself: help, usage and input errors, no designer.
 
 #include "cli_fixture.h"
+#include "platform/platform_info.h"
 
 using namespace strovex;
 using namespace strovex::test;
@@ -34,6 +35,15 @@ TEST_F(CliTest, HelpForTheProgramAndForEveryCommand)
         EXPECT_TRUE(result.out.startsWith(QStringLiteral("Usage: strovex-cli [--designer auto|none] ") + command + u' '))
             << result.out.toStdString();
     }
+}
+
+TEST_F(CliTest, VersionNeedsNoDesigner)
+{
+    const CliResult result = runCliCaptured({QStringLiteral("--version")});
+    EXPECT_EQ(result.status, CliOk);
+    EXPECT_EQ(result.out, QStringLiteral("strovex-cli ") + versionText(productVersion(), buildNumber()) + u'\n');
+    EXPECT_TRUE(result.out.contains(QStringLiteral(STROVEX_VERSION))) << result.out.toStdString();
+    EXPECT_TRUE(result.err.isEmpty());
 }
 
 TEST_F(CliTest, UsageAndInputErrorsEndWithStatusTwoTheMessageAndTheHelp)
