@@ -3,7 +3,8 @@
 # Needs common.sh sourced first.
 
 WIN_APP_BUILD="$STROVEX_ROOT/build-win-app"
-WIN_APP_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 cmake ninja-build googletest zip unzip)
+WIN_APP_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 cmake ninja-build googletest zip unzip
+                  wixl msitools)
 
 # The folders of the MinGW runtime DLLs the programs load.
 mingw_runtime_dirs() {
