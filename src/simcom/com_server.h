@@ -53,6 +53,16 @@ struct RegistrationResult {
 RegistrationResult registerServer(HKEY classesRoot, const ServerClass &serverClass, const std::u16string &modulePath,
                                   HKEY shadowedRoot = nullptr);
 
+// What "regsvr32 [/u] /n /i:WORDS" asks of DllInstall: comma-separated words,
+// "user" (letter case ignored) for the current user's classes and at most one
+// version, "6" or "5". Anything else, or two versions, is not valid.
+struct InstallOptions {
+    bool valid = false;
+    bool perUser = false;
+    int version = 0; // 6 or 5; 0 when none is named
+};
+InstallOptions parseInstallOptions(const std::u16string &commandLine);
+
 // Removes the class key and the program identifier, the latter only while it
 // still names this class. Nothing to remove is success.
 RegistrationResult unregisterServer(HKEY classesRoot, const ServerClass &serverClass);

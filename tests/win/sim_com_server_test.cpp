@@ -201,6 +201,29 @@ TEST_F(Registration, NeverReplacesOrRemovesAnotherProgramsIdentifier)
     }
 }
 
+TEST(InstallOptions, WordsOfTheCommandLine)
+{
+    const struct {
+        std::u16string line;
+        bool valid, perUser;
+        int version;
+    } cases[] = {
+        {u"", true, false, 0},       {u"6", true, false, 6},       {u"5", true, false, 5},
+        {u"user", true, true, 0},    {u"USER", true, true, 0},     {u"user,5", true, true, 5},
+        {u"5,user", true, true, 5},  {u"7", false, false, 0},      {u"user,", false, false, 0},
+        {u"5,6", false, false, 0},   {u" user", false, false, 0},  {u"users", false, false, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(toUtf8(c.line));
+        const InstallOptions options = parseInstallOptions(c.line);
+        EXPECT_EQ(options.valid, c.valid);
+        if (c.valid) {
+            EXPECT_EQ(options.perUser, c.perUser);
+            EXPECT_EQ(options.version, c.version);
+        }
+    }
+}
+
 // A registration per user hides the machine's: refused over another class
 // there, as over one in its own root; the machine's own or no entry is no conflict.
 TEST_F(Registration, PerUserNeverShadowsAnotherProgramOfTheMachine)
