@@ -99,6 +99,16 @@ strovex_windows_msi_tests() (
     echo "Windows package: version $lower, then $version over it"
     msiexec install-old /i "$(wine_path "$old_msi")"
     [ "$status" -eq 0 ] || fail "installing version $lower ended with status $status"
+    # Taking the older version's folder out of the PATH, Wine leaves an empty
+    # entry, and Wine's cmd searches no further than one: the PATH is tried
+    # while it is as Windows leaves it, before the upgrade (the same programs).
+    echo "Windows package: strovex-cli.exe --version from the PATH, in a new console"
+    [ "$(user_path)" = "$long_path;$installed_win\\" ] || fail "PATH after installing version $lower: $(user_path)"
+    local expected_version got_version
+    expected_version=$("$linux_cli" --version)
+    got_version=$(cd "$WIN_APP_BUILD" && timeout 120 wine cmd /c 'strovex-cli.exe --version' 2>&1 | tr -d '\r')
+    [ "$got_version" = "$expected_version" ] || fail "strovex-cli.exe --version from the PATH said: $got_version"
+
     msiexec install /i "$(wine_path "$msi")"
     [ "$status" -eq 0 ] || fail "installing version $version ended with status $status"
     [ "$(products)" -eq 1 ] || fail "$(products) products installed after the upgrade, not one"
@@ -110,12 +120,6 @@ strovex_windows_msi_tests() (
         || { fail "the installed files are not the zip's:"; head -n 20 "$log_dir/files.diff" >&2; }
     [ -f "$shortcut" ] || fail "no Start-menu shortcut \"Strovex\""
     [ "$(user_path)" = "$long_path;$installed_win\\" ] || fail "PATH after the install: $(user_path)"
-
-    echo "Windows package: strovex-cli.exe --version from the PATH, in a new console"
-    local expected_version got_version
-    expected_version=$("$linux_cli" --version)
-    got_version=$(cd "$WIN_APP_BUILD" && timeout 120 wine cmd /c 'strovex-cli.exe --version' 2>&1 | tr -d '\r')
-    [ "$got_version" = "$expected_version" ] || fail "strovex-cli.exe --version from the PATH said: $got_version"
 
     echo "Windows package: a deleted file and two installations at once"
     rm -f "$installed/strovex-cli.exe" "$installed/samples/shipping_sscc.lbl"
