@@ -31,8 +31,9 @@ strovex_windows_msi_tests() (
     [ -x "$linux_cli" ] || { echo "Windows package: the Linux build is missing ($linux_cli)" >&2; return 1; }
 
     echo "Windows package: building the MSI, and one of a lower version to upgrade from"
-    local msi old_msi version lower
-    msi=$("$STROVEX_ROOT/scripts/package-windows" | tail -n 1) || { echo "Windows package: packaging failed" >&2; return 1; }
+    local msi old_msi version lower packaged
+    packaged=$("$STROVEX_ROOT/scripts/package-windows") || { echo "Windows package: packaging failed" >&2; return 1; }
+    msi=$(tail -n 1 <<<"$packaged")
     version=$(basename "$msi" | sed -n 's/^strovex-\([0-9.]*\)-x64\.msi$/\1/p')
     [ -n "$version" ] || { echo "Windows package: unexpected package name $msi" >&2; return 1; }
     local major minor patch
@@ -40,8 +41,9 @@ strovex_windows_msi_tests() (
     if [ "$patch" -gt 0 ]; then lower="$major.$minor.$((patch - 1))"
     elif [ "$minor" -gt 0 ]; then lower="$major.$((minor - 1)).0"
     else lower="$((major - 1)).0.0"; fi
-    old_msi=$(STROVEX_MSI_VERSION=$lower "$STROVEX_ROOT/scripts/package-windows" | tail -n 1) \
+    packaged=$(STROVEX_MSI_VERSION=$lower "$STROVEX_ROOT/scripts/package-windows") \
         || { echo "Windows package: packaging version $lower failed" >&2; return 1; }
+    old_msi=$(tail -n 1 <<<"$packaged")
     local stage
     stage=$(ls -d "$WIN_APP_BUILD"/package/strovex-*-win64)
 
