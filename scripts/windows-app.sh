@@ -1,6 +1,6 @@
 # Shared by scripts/package-windows and scripts/test.d/85-windows-app.sh and
-# 87-windows-msi.sh: the
-# Windows programs cross-built against the Qt kit, and Wine prefixes to run them.
+# 87-windows-msi.sh: the Windows programs cross-built against the Qt kit, and
+# Wine prefixes to run them.
 # Needs common.sh sourced first.
 
 WIN_APP_BUILD="$STROVEX_ROOT/build-win-app"
