@@ -109,7 +109,8 @@ HRESULT changeForUser(bool install, const std::vector<const simcom::ServerClass 
         return HRESULT_FROM_WIN32(status);
     }
     ClassesKey machine;
-    if (install && RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, KEY_READ, &machine.handle) != ERROR_SUCCESS)
+    if (install
+        && RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, KEY_READ, &machine.handle) != ERROR_SUCCESS)
         machine.handle = nullptr;
     HRESULT result = S_OK;
     for (const simcom::ServerClass *serverClass : classes) {
