@@ -201,6 +201,74 @@ TEST_F(Registration, NeverReplacesOrRemovesAnotherProgramsIdentifier)
     }
 }
 
+TEST(InstallOptions, WordsOfTheCommandLine)
+{
+    const struct {
+        std::u16string line;
+        bool valid, perUser;
+        int version;
+    } cases[] = {
+        {u"", true, false, 0},       {u"6", true, false, 6},       {u"5", true, false, 5},
+        {u"user", true, true, 0},    {u"USER", true, true, 0},     {u"user,5", true, true, 5},
+        {u"5,user", true, true, 5},  {u"7", false, false, 0},      {u"user,", false, false, 0},
+        {u"5,6", false, false, 0},   {u" user", false, false, 0},  {u"users", false, false, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(toUtf8(c.line));
+        const InstallOptions options = parseInstallOptions(c.line);
+        EXPECT_EQ(options.valid, c.valid);
+        if (c.valid) {
+            EXPECT_EQ(options.perUser, c.perUser);
+            EXPECT_EQ(options.version, c.version);
+        }
+    }
+}
+
+// A registration per user hides the machine's: refused over another class
+// there, as over one in its own root; the machine's own or no entry is no conflict.
+TEST_F(Registration, PerUserNeverShadowsAnotherProgramOfTheMachine)
+{
+    HKEY machine = nullptr;
+    const std::wstring machinePath = toWide(path + u"\\machine");
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, machinePath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &machine, nullptr),
+              ERROR_SUCCESS);
+    const auto setMachine = [&](const std::u16string &key, const std::u16string &text) {
+        const std::wstring wide = toWide(text);
+        RegSetKeyValueW(machine, toWide(key).c_str(), nullptr, REG_SZ, wide.c_str(),
+                        DWORD((wide.size() + 1) * sizeof(wchar_t)));
+    };
+    const struct {
+        const char *name;
+        std::u16string key, text;
+        HRESULT status;
+    } cases[] = {
+        {"nothing on the machine", u"", u"", S_OK},
+        {"the machine has this class", u"Test.Application\\CLSID", ours.clsid, S_OK},
+        {"the machine has another class", u"Test.Application\\CLSID", foreign, SELFREG_E_CLASS},
+        {"the machine's identifier names no class", u"Test.Application", u"Another program", SELFREG_E_CLASS},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        RegDeleteTreeW(machine, L"Test.Application");
+        if (!c.key.empty())
+            setMachine(c.key, c.text);
+
+        const RegistrationResult result = registerServer(root, ours, u"C:\\x\\server.dll", machine);
+        EXPECT_EQ(result.status, c.status);
+        if (c.status == S_OK) {
+            EXPECT_EQ(value(u"Test.Application\\CLSID"), ours.clsid);
+        } else {
+            EXPECT_EQ(result.message,
+                      u"\"Test.Application\" is registered to another program; its registration was left as it is.");
+            EXPECT_EQ(value(u"Test.Application\\CLSID"), u"<none>");
+            EXPECT_EQ(value(u"CLSID\\" + ours.clsid + u"\\InprocServer32"), u"<none>");
+        }
+        EXPECT_EQ(unregisterServer(root, ours).status, S_OK);
+    }
+    RegCloseKey(machine);
+}
+
 } // namespace
 } // namespace strovex::simcom
 
