@@ -1,11 +1,10 @@
-# Shared by scripts/package-windows and scripts/test.d/85-windows-app.sh and
-# 87-windows-msi.sh: the Windows programs cross-built against the Qt kit, and
-# Wine prefixes to run them.
+# Shared by scripts/package-windows and scripts/test.d/85-windows-app.sh: the
+# Windows programs cross-built against the Qt kit, and Wine prefixes to run them.
 # Needs common.sh sourced first.
 
 WIN_APP_BUILD="$STROVEX_ROOT/build-win-app"
 WIN_APP_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine wine64 cmake ninja-build googletest zip unzip icoutils
-                  bsdutils wixl msitools)
+                  bsdutils)
 
 # The folders of the MinGW runtime DLLs the programs load.
 mingw_runtime_dirs() {

@@ -6,7 +6,6 @@
 
 #include <olectl.h>
 
-#include <algorithm>
 #include <atomic>
 #include <new>
 #include <vector>
@@ -270,11 +269,9 @@ long liveServerObjects()
     return liveCount;
 }
 
-RegistrationResult registerServer(HKEY classesRoot, const ServerClass &serverClass, const std::u16string &modulePath,
-                                  HKEY shadowedRoot)
+RegistrationResult registerServer(HKEY classesRoot, const ServerClass &serverClass, const std::u16string &modulePath)
 {
-    if (progIdOwner(classesRoot, serverClass) == Owner::Other
-        || (shadowedRoot && progIdOwner(shadowedRoot, serverClass) == Owner::Other))
+    if (progIdOwner(classesRoot, serverClass) == Owner::Other)
         return failure(SELFREG_E_CLASS,
                        u"\"" + serverClass.progId
                            + u"\" is registered to another program; its registration was left as it is.");
@@ -291,29 +288,6 @@ RegistrationResult registerServer(HKEY classesRoot, const ServerClass &serverCla
     if (status != ERROR_SUCCESS)
         return registryFailure(status, u"Cannot register \"" + serverClass.progId + u"\"");
     return {};
-}
-
-InstallOptions parseInstallOptions(const std::u16string &commandLine)
-{
-    InstallOptions options;
-    std::size_t start = 0;
-    while (!commandLine.empty() && start <= commandLine.size()) {
-        const std::size_t comma = std::min(commandLine.find(u',', start), commandLine.size());
-        const std::u16string word = commandLine.substr(start, comma - start);
-        const int version = word == u"6" ? 6 : word == u"5" ? 5 : 0;
-        if (version != 0) {
-            if (options.version != 0)
-                return {};
-            options.version = version;
-        } else if (sameClass(word, u"user")) {
-            options.perUser = true;
-        } else {
-            return {};
-        }
-        start = comma + 1;
-    }
-    options.valid = true;
-    return options;
 }
 
 RegistrationResult unregisterServer(HKEY classesRoot, const ServerClass &serverClass)

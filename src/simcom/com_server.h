@@ -42,27 +42,11 @@ struct RegistrationResult {
     std::u16string message; // why it failed; empty on success
 };
 
-// Writes `serverClass` below `classesRoot` (HKEY_CLASSES_ROOT for regsvr32, the
-// user's HKEY_CURRENT_USER\Software\Classes for a registration per user):
+// Writes `serverClass` below `classesRoot` (HKEY_CLASSES_ROOT for regsvr32):
 // "<progId>\CLSID" and "CLSID\<clsid>\InprocServer32" = `modulePath`,
 // apartment threading. A program identifier that names another class (or no
 // class) is never replaced: that fails with SELFREG_E_CLASS and a message.
-// `shadowedRoot`, when given, holds classes that a registration in
-// `classesRoot` would hide (the machine's, for one per user): a program
-// identifier there naming another class is refused the same way, so a real
-// designer is never shadowed.
-RegistrationResult registerServer(HKEY classesRoot, const ServerClass &serverClass, const std::u16string &modulePath,
-                                  HKEY shadowedRoot = nullptr);
-
-// What "regsvr32 [/u] /n /i:WORDS" asks of DllInstall: comma-separated words,
-// "user" (letter case ignored) for the current user's classes and at most one
-// version, "6" or "5". Anything else, or two versions, is not valid.
-struct InstallOptions {
-    bool valid = false;
-    bool perUser = false;
-    int version = 0; // 6 or 5; 0 when none is named
-};
-InstallOptions parseInstallOptions(const std::u16string &commandLine);
+RegistrationResult registerServer(HKEY classesRoot, const ServerClass &serverClass, const std::u16string &modulePath);
 
 // Removes the class key and the program identifier, the latter only while it
 // still names this class. Nothing to remove is success.

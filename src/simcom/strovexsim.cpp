@@ -4,9 +4,6 @@
 //   regsvr32 strovexsim.dll              registers it as "Quillmark6.Application"
 //   regsvr32 /n /i:5 strovexsim.dll      registers it as "Quillmark5.Application"
 //   regsvr32 /u strovexsim.dll           removes both (only where they are its own)
-//   regsvr32 /n /i:user strovexsim.dll   registers it for the current user only
-//                                        ("/i:user,5" as version 5); with /u,
-//                                        removes the user's registrations
 //
 // The knobs of the simulated designer (STROVEX_SIM_FAIL_CALL and the others)
 // are read from the environment of the program that loads it, once, when the
@@ -22,7 +19,6 @@
 
 #include <mutex>
 #include <string>
-#include <vector>
 
 using namespace strovex;
 
@@ -92,41 +88,6 @@ HRESULT unregisterClass(const simcom::ServerClass &serverClass)
     return reported(simcom::unregisterServer(HKEY_CLASSES_ROOT, serverClass));
 }
 
-struct ClassesKey {
-    ~ClassesKey()
-    {
-        if (handle)
-            RegCloseKey(handle);
-    }
-    HKEY handle = nullptr;
-};
-
-// The current user's classes, which COM reads before the machine's: no
-// administrator needed. The machine's are read only to see what would be hidden.
-HRESULT changeForUser(bool install, const std::vector<const simcom::ServerClass *> &classes)
-{
-    ClassesKey user;
-    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0,
-                                     KEY_READ | KEY_WRITE, nullptr, &user.handle, nullptr);
-    if (status != ERROR_SUCCESS) {
-        tell(u"Cannot open the current user's classes: " + win::systemMessage(HRESULT_FROM_WIN32(status)));
-        return HRESULT_FROM_WIN32(status);
-    }
-    ClassesKey machine;
-    if (install
-        && RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, KEY_READ, &machine.handle) != ERROR_SUCCESS)
-        machine.handle = nullptr;
-    HRESULT result = S_OK;
-    for (const simcom::ServerClass *serverClass : classes) {
-        const HRESULT hr = install
-            ? reported(simcom::registerServer(user.handle, *serverClass, modulePath(), machine.handle))
-            : reported(simcom::unregisterServer(user.handle, *serverClass));
-        if (FAILED(hr) && SUCCEEDED(result))
-            result = hr;
-    }
-    return result;
-}
-
 void writeLiveCount()
 {
     const std::wstring file = _wgetenv(L"STROVEX_SIM_LIVE_FILE") ? _wgetenv(L"STROVEX_SIM_LIVE_FILE") : L"";
@@ -191,23 +152,18 @@ STDAPI DllUnregisterServer()
 }
 
 // "regsvr32 /n /i:5" registers the version-5 identifier instead; "/i:6" (or no
-// command line) the version-6 one. "user" among comma-separated words registers
-// for the current user alone; "/u" with "user" and no version removes both of
-// the user's identifiers.
+// command line) the version-6 one.
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine)
 {
-    const std::u16string line = win::fromWide(commandLine ? commandLine : L"");
-    const simcom::InstallOptions options = simcom::parseInstallOptions(line);
-    if (!options.valid) {
-        tell(u"unknown option \"" + line + u"\"; use /i:6, /i:5 or /i:user (with one of them after a comma).");
+    const std::wstring which = commandLine ? commandLine : L"";
+    const simcom::ServerClass *serverClass = nullptr;
+    if (which.empty() || which == L"6")
+        serverClass = &version6;
+    else if (which == L"5")
+        serverClass = &version5;
+    if (!serverClass) {
+        tell(u"unknown option \"" + win::fromWide(which) + u"\"; use /i:6 or /i:5.");
         return E_INVALIDARG;
     }
-    std::vector<const simcom::ServerClass *> classes;
-    if (options.version != 5)
-        classes.push_back(&version6);
-    if (options.version == 5 || (options.version == 0 && options.perUser && !install))
-        classes.push_back(&version5);
-    if (options.perUser)
-        return changeForUser(install != FALSE, classes);
-    return install ? registerClass(*classes.front()) : unregisterClass(*classes.front());
+    return install ? registerClass(*serverClass) : unregisterClass(*serverClass);
 }
