@@ -612,9 +612,9 @@ TEST_F(Pages, SelectedRowsAreReadableInEveryGridAndPalette)
     for (const auto &[name, colours] : palettes) {
         SCOPED_TRACE(name);
         ObjectsPage objectsPage;
-        objectsPage.fill(objects, objects.Objects());
+        objectsPage.showRows(contentsOf(objects).objects);
         VariablesPage variablesPage;
-        variablesPage.fill(variables.Variables(), variables.OtherVariables());
+        variablesPage.showRows(contentsOf(variables).variables);
         for (GridPage *page : std::initializer_list<GridPage *>{&objectsPage, &variablesPage}) {
             SCOPED_TRACE(page->objectName().toStdString());
             page->setPalette(colours);
@@ -630,7 +630,7 @@ TEST_F(Pages, RowsAreCopiedWithTheTitlesFromKeysAndMenu)
 {
     const IQuillmark label = labels.open("variables.lbl");
     VariablesPage page;
-    page.fill(label.Variables(), label.OtherVariables());
+    page.showRows(contentsOf(label).variables);
     page.show();
     QTreeView *view = page.view();
     view->setFocus();

@@ -438,7 +438,15 @@ TEST_F(BatchRun, CannotOpenLabelLinesCarryTheDesignersReason)
             reason.line = (reason.line + 1) * c.linesPerLabel - 1;
             EXPECT_EQ(lines.lines()[reason.line], QString(c.refusal).replace(u'@', reason.path));
         }
-        EXPECT_EQ(lines.reasons(), reasons);
+        // The holder's name follows where the system can tell it (a process
+        // id and name on Linux): only the designer's own words are compared.
+        std::vector<LinesReport::Reason> got = lines.reasons();
+        ASSERT_EQ(got.size(), reasons.size());
+        const QString holderText = reasons[0].text.chopped(1); // without the final "."
+        EXPECT_TRUE(got[0].text.startsWith(holderText)) << got[0].text.toStdString();
+        EXPECT_TRUE(got[0].text.endsWith(u'.'));
+        got[0].text = reasons[0].text;
+        EXPECT_EQ(got, reasons);
     }
     holding.release();
 }
