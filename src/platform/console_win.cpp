@@ -20,7 +20,8 @@ protected:
     qint64 writeData(const char *data, qint64 size) override
     {
         const QString text = decoder_.decode(QByteArrayView(data, size));
-        if (!text.isEmpty() && !win::writeConsole(handle_, std::u16string_view(text.utf16(), size_t(text.size())))) {
+        const std::u16string_view units(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size()));
+        if (!units.empty() && !win::writeConsole(handle_, units)) {
             setErrorString(QStringLiteral("The console refused the text."));
             return -1;
         }
