@@ -337,11 +337,8 @@ int TfrmMain::FindLabelPage(const QString &path) const
     return -1;
 }
 
-void TfrmMain::OpenLabelFile(const QString &given)
+void TfrmMain::OpenLabelFile(const QString &path)
 {
-    // In the platform's own spelling: the page's key, its tooltip and every
-    // message show the path as the user's system writes it.
-    const QString path = QDir::toNativeSeparators(given);
     const int existing = FindLabelPage(path);
     if (existing != -1) {
         PageControl1_->setCurrentIndex(existing);

@@ -447,8 +447,7 @@ private:
         if (path.trimmed().isEmpty())
             return refuse(QStringLiteral("No file name was given."));
         const QFileInfo info(path);
-        // Named as the platform spells paths, as a designer reports them.
-        const QString absolute = QDir::toNativeSeparators(info.absoluteFilePath());
+        const QString absolute = info.absoluteFilePath();
         if (!info.exists())
             return refuse(QStringLiteral("The file \"%1\" does not exist.").arg(absolute));
         if (info.isDir())

@@ -647,7 +647,7 @@ QString Document::resolvePath(const QString &path) const
         return path;
     QString relative = path;
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(filePath).absolutePath() + QLatin1Char('/') + relative));
+    return QDir::cleanPath(QFileInfo(filePath).absolutePath() + QLatin1Char('/') + relative);
 }
 
 DispatchRef makeLabel(std::shared_ptr<AppState> app, std::shared_ptr<Document> doc)
