@@ -220,7 +220,7 @@ TEST(SimComServer, RegistrationIsSilentOnlyWhenToldSo)
              Case{u"regsvr32 \"C:\\odd /s folder\\strovexsim.dll\"", false},
              Case{u"regsvr32 /sx strovexsim.dll", false},
          }) {
-        EXPECT_EQ(simcom::silentCommandLine(c.commandLine), c.silent) << "case " << index;
+        EXPECT_EQ(strovex::simcom::silentCommandLine(c.commandLine), c.silent) << "case " << index;
         ++index;
     }
 }
