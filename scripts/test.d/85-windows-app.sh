@@ -333,7 +333,10 @@ PERL
     rm -f "$proof/calls-win.log"
     (cd "$proof/win/out" && STROVEX_SIM_LOG="$(wine_path "$proof/calls-win.log")" timeout 120 wine "$cli_exe" \
         info ../samples/shipping_sscc.lbl) >/dev/null 2>&1 || true
-    if ! grep -q -F "OpenLabel	method	\"$(wine_path "$proof/win/samples/shipping_sscc.lbl")\"" "$proof/calls-win.log"; then
+    # The log escapes each backslash of a text.
+    local given
+    given=$(wine_path "$proof/win/samples/shipping_sscc.lbl")
+    if ! grep -q -F "OpenLabel	method	\"${given//\\/\\\\}\"" "$proof/calls-win.log"; then
         echo "Windows programs: the designer was not given the absolute native path:" >&2
         grep OpenLabel "$proof/calls-win.log" >&2
         failures=$((failures + 1))
