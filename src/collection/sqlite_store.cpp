@@ -189,6 +189,18 @@ SqliteStore::SqliteStore(const QString &path, Mode mode, int busyWaitMs) : path_
     if (mode == Mode::Write && !QFileInfo::exists(path))
         QDir().mkpath(QFileInfo(path).absolutePath());
     const int flags = mode == Mode::Write ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
+    // A constructor that throws runs no destructor: the handle is closed here then.
+    struct CloseOnThrow {
+        sqlite3 *&db;
+        bool done = false;
+        ~CloseOnThrow()
+        {
+            if (!done) {
+                sqlite3_close_v2(db);
+                db = nullptr;
+            }
+        }
+    } closeOnThrow{db_};
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr) != SQLITE_OK)
         fail(QStringLiteral("cannot be opened"));
     sqlite3_extended_result_codes(db_, 1);
@@ -199,6 +211,7 @@ SqliteStore::SqliteStore(const QString &path, Mode mode, int busyWaitMs) : path_
                                              "still read it; to index, make it writable or name another with --db.")
                                   .arg(path));
     checkAndMigrate(mode);
+    closeOnThrow.done = true;
 }
 
 SqliteStore::~SqliteStore()
